@@ -1,0 +1,33 @@
+#include "core/main_window.h"
+#include "platform/japanese.h"
+#include "platform/unix_signals.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+#include <csignal>
+
+int main(int argc, char* argv[]) {
+    // Note positions and stacking need X11; under Wayland this runs on XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KovaShell"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    kova::installJapaneseTranslation(app);
+
+    kova::Form1 form1;
+    QObject::connect(&form1, &kova::Form1::ended, &app, [](int code) { QCoreApplication::exit(code); });
+
+    kova::UnixSignals unixSignals({SIGTERM, SIGHUP, SIGINT});
+    QObject::connect(&unixSignals, &kova::UnixSignals::received, &form1, [&form1] { form1.closeRequest(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
+                     [&form1](QSessionManager& manager) { form1.commitDataRequest(manager); });
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (!form1.Form_Load(arguments))
+        return 0;
+    return QApplication::exec();
+}

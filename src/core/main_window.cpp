@@ -1,0 +1,165 @@
+#include "main_window.h"
+
+#include "core/default_mailer.h"
+#include "core/settings_file.h"
+#include "core/tray_menus.h"
+#include "platform/data_folder.h"
+#include "platform/seam.h"
+#include "platform/single_instance.h"
+#include "platform/tray_icon.h"
+#include "platform/units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QMenu>
+#include <QSessionManager>
+#include <QThread>
+
+// The icon lives in this static library; register its resources explicitly.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace kova {
+
+Form1::Form1(QObject* parent) : QObject(parent), menus_(std::make_unique<TrayMenus>()) {
+    initResources();
+    Timer1.setInterval(60000);
+    wireMenus();
+}
+
+Form1::~Form1() = default;
+
+bool Form1::Form_Load(const QStringList& arguments) {
+    arguments_ = arguments;
+
+    instance_ = std::make_unique<SingleInstance>(dataFolder(), QStringLiteral("KovaShell.lock"));
+    if (!instance_->acquired()) {
+        Platform::instance().messageBox(QStringLiteral("このアプリケーションはすでに開かれています。"),
+                                        Buttons::Ok);
+        closeRequest();
+        return false;
+    }
+
+    if (!SettingsFileExists())
+        WriteFirstRunSettings(defaultMailer());
+
+    WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("0"));
+    LoadDesktopIconExtension();
+    if (ended_)
+        return false;
+
+    AddTrayIcon();
+    mailBusy = false;
+
+    // Launcher entries and stored notes are restored by their subsystems once
+    // those are wired in here.
+
+    const QString interval = ReadSetting(QStringLiteral("a1"), QStringLiteral("b5"));
+    if (interval.isEmpty() || interval == QLatin1String("0"))
+        Timer1.stop();
+    else
+        Timer1.start();
+    return true;
+}
+
+void Form1::wireMenus() {
+    connect(menus_->mnuIcon[0], &QAction::triggered, this, [this] { mnuIcon_Click(0); });
+    connect(menus_->mnuIcon[1], &QAction::triggered, this, [this] { mnuIcon_Click(1); });
+    connect(menus_->MnuMailChk, &QAction::triggered, this, &Form1::startMailCheck);
+    connect(menus_->MnuEnd, &QAction::triggered, this, &Form1::MnuEnd_Click);
+}
+
+void Form1::waitForTray() {
+    // At log-on the panel may come up after us, and Qt picks its tray backend
+    // once: give the panel a moment before the icon is created.
+    const QDeadlineTimer deadline(10000);
+    while (!Platform::instance().trayAvailable() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        QThread::msleep(100);
+    }
+}
+
+void Form1::AddTrayIcon() {
+    waitForTray();
+    tray_ = std::make_unique<TrayIcon>(QIcon(QStringLiteral(":/kovashell.png")),
+                                       QStringLiteral("KovaShell"));
+    connect(tray_.get(), &TrayIcon::message, this, &Form1::trayMessage);
+    tray_->add();
+}
+
+void Form1::RemoveTrayIcon() {
+    if (tray_)
+        tray_->remove();
+}
+
+void Form1::trayMessage(int number) {
+    if (number == kTrayLeftDoubleClick) {
+        if (ReadSetting(QStringLiteral("a1"), QStringLiteral("b7")) == QLatin1String("True")) {
+            const long long click =
+                leadingNumber(ReadSetting(QStringLiteral("desktop"), QStringLiteral("click")));
+            WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"),
+                         QString::number(click + 1));
+            LoadDesktopIconExtension();
+        } else {
+            startMailCheck();
+        }
+    } else if (number == kTrayRightButtonDown) {
+        menus_->mnu->popup(QCursor::pos());
+        menus_->mnu->activateWindow();
+    }
+}
+
+void Form1::mnuIcon_Click(int index) {
+    if (index == 0)
+        WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("1"));
+    else if (index == 1)
+        WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("2"));
+    else
+        return;
+    LoadDesktopIconExtension();
+}
+
+void Form1::LoadDesktopIconExtension() {
+    // The desktop-icon component is not part of the program yet.
+}
+
+void Form1::startMailCheck() {
+    // The mail checker is not part of the program yet.
+}
+
+void Form1::MnuEnd_Click() {
+    WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("1"));
+    LoadDesktopIconExtension();
+    RemoveTrayIcon();
+    endProgram();
+}
+
+void Form1::closeRequest() {
+    if (mailBusy) {
+        Platform::instance().beep();
+        return;
+    }
+    RemoveTrayIcon();
+    endProgram();
+}
+
+void Form1::commitDataRequest(QSessionManager& manager) {
+    if (mailBusy) {
+        Platform::instance().beep();
+        if (manager.allowsInteraction())
+            manager.cancel();
+        return;
+    }
+    RemoveTrayIcon();
+}
+
+void Form1::endProgram() {
+    if (ended_)
+        return;
+    ended_ = true;
+    Timer1.stop();
+    emit ended(0);
+}
+
+} // namespace kova

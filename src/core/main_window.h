@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+class QSessionManager;
+
+namespace kova {
+
+class SingleInstance;
+class TrayIcon;
+class TrayMenus;
+
+// Form1: the hidden main window. It is never shown; it owns the tray icon and
+// both menus, runs the start-up and the two exits, and wires the subsystems.
+class Form1 : public QObject {
+    Q_OBJECT
+public:
+    explicit Form1(QObject* parent = nullptr);
+    ~Form1() override;
+
+    // The whole start-up. Returns false when the program ends during it
+    // (second instance, extension declined); `ended` has then been emitted.
+    bool Form_Load(const QStringList& arguments);
+
+    // Tray callback with the decoded mouse message number.
+    void trayMessage(int number);
+
+    void mnuIcon_Click(int index);
+    void MnuEnd_Click();
+    // A close request from the platform (session end, SIGTERM ...).
+    void closeRequest();
+    void commitDataRequest(QSessionManager& manager);
+
+    void LoadDesktopIconExtension();
+
+    TrayMenus& menus() const { return *menus_; }
+    bool hasEnded() const { return ended_; }
+    const QTimer& mailMinuteTimer() const { return Timer1; }
+
+    // True while a POP3 exchange runs; a close request is refused meanwhile.
+    bool mailBusy = false;
+    // Registration marker of the desktop-icon component: "1" once registration
+    // has been tried in this run.
+    QString Text4 = QStringLiteral("0");
+
+signals:
+    // The program ends with this exit code.
+    void ended(int code);
+
+private:
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void endProgram();
+    void wireMenus();
+    void startMailCheck();
+    void waitForTray();
+
+    std::unique_ptr<TrayMenus> menus_;
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<SingleInstance> instance_;
+    QStringList arguments_;
+    // Counts minutes for the automatic mail check.
+    QTimer Timer1;
+    bool ended_ = false;
+};
+
+} // namespace kova

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace kova {
+
+// The folder that holds KovaShell.ini and the note files. One rule for every
+// program and for the desktop-icon component:
+//   KOVASHELL_HOME if set; else the program folder if it already holds a
+//   KovaShell.ini (a portable copy); else $XDG_DATA_HOME/KovaShell, created
+//   with mode 0700.
+QString dataFolder();
+
+// Folder of the running executable.
+QString programFolder();
+
+// dataFolder() + "/" + name.
+QString dataFilePath(const QString& name);
+
+} // namespace kova

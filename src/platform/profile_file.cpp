@@ -1,0 +1,156 @@
+#include "profile_file.h"
+
+#include "atomic_file.h"
+#include "text_codec.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace kova {
+
+namespace {
+
+struct Line {
+    enum Kind { Other, Section, Key } kind = Other;
+    QString name;  // section or key name, trimmed
+    QString value; // key value, trimmed
+};
+
+Line parseLine(const QString& raw) {
+    const QString t = raw.trimmed();
+    Line line;
+    if (t.startsWith(QLatin1Char('['))) {
+        const int close = t.indexOf(QLatin1Char(']'));
+        line.kind = Line::Section;
+        line.name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+        return line;
+    }
+    const int eq = t.indexOf(QLatin1Char('='));
+    if (eq > 0) {
+        line.kind = Line::Key;
+        line.name = t.left(eq).trimmed();
+        line.value = t.mid(eq + 1).trimmed();
+    }
+    return line;
+}
+
+QStringList splitLines(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& l : lines) {
+        if (l.endsWith(QLatin1Char('\r')))
+            l.chop(1);
+    }
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool readLines(const QString& path, QStringList* lines, bool* utf8) {
+    QByteArray bytes;
+    if (!readWholeFile(path, &bytes))
+        return false;
+    *utf8 = bytes.startsWith("\xEF\xBB\xBF");
+    *lines = splitLines(decodeFileText(bytes));
+    return true;
+}
+
+// Classic readers strip one pair of matching quotes around a value.
+QString unquote(const QString& v) {
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
+        v.back() == v.front())
+        return v.mid(1, v.size() - 2);
+    return v;
+}
+
+// Cuts to the byte cap of the file's encoding without splitting a character.
+QString capValue(const QString& value, bool utf8) {
+    int bytes = 0;
+    int i = 0;
+    while (i < value.size()) {
+        const int width = (value.at(i).isHighSurrogate() && i + 1 < value.size()) ? 2 : 1;
+        const QString piece = value.mid(i, width);
+        const int size = utf8 ? int(piece.toUtf8().size()) : int(toShiftJis(piece).size());
+        if (bytes + size > ProfileFile::kMaxValueBytes)
+            break;
+        bytes += size;
+        i += width;
+    }
+    return value.left(i);
+}
+
+// Values are single-line; a line break would split the entry in two.
+QString singleLine(QString value) {
+    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
+}
+
+} // namespace
+
+bool ProfileFile::exists() const { return QFileInfo(path_).isFile(); }
+
+QString ProfileFile::read(const QString& section, const QString& key) const {
+    QStringList lines;
+    bool utf8 = false;
+    if (!readLines(path_, &lines, &utf8))
+        return {};
+    bool inSection = false;
+    bool seenSection = false;
+    for (const QString& raw : lines) {
+        const Line line = parseLine(raw);
+        if (line.kind == Line::Section) {
+            if (inSection)
+                return {}; // only the first matching section counts
+            inSection = !seenSection && line.name.compare(section, Qt::CaseInsensitive) == 0;
+            seenSection = seenSection || inSection;
+        } else if (inSection && line.kind == Line::Key &&
+                   line.name.compare(key, Qt::CaseInsensitive) == 0) {
+            return capValue(unquote(line.value), utf8);
+        }
+    }
+    return {};
+}
+
+bool ProfileFile::write(const QString& section, const QString& key, const QString& value) const {
+    QStringList lines;
+    bool utf8 = false;
+    readLines(path_, &lines, &utf8); // a missing file is an empty one
+    const QString entry = key + QLatin1Char('=') + singleLine(value);
+
+    int sectionAt = -1;
+    int insertAt = -1; // after the section's last non-blank line
+    for (int i = 0; i < lines.size(); ++i) {
+        const Line line = parseLine(lines.at(i));
+        if (line.kind == Line::Section) {
+            if (sectionAt >= 0)
+                break;
+            if (line.name.compare(section, Qt::CaseInsensitive) == 0) {
+                sectionAt = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (sectionAt < 0)
+            continue;
+        if (line.kind == Line::Key && line.name.compare(key, Qt::CaseInsensitive) == 0) {
+            // The stored name keeps its spelling; only the value changes.
+            lines[i] = line.name + QLatin1Char('=') + singleLine(value);
+            insertAt = -2;
+            break;
+        }
+        if (!lines.at(i).trimmed().isEmpty())
+            insertAt = i + 1;
+    }
+    if (sectionAt < 0) {
+        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+    } else if (insertAt >= 0) {
+        lines.insert(insertAt, entry);
+    }
+
+    QString text = lines.join(QLatin1String("\r\n"));
+    text += QLatin1String("\r\n");
+    return writeFileAtomically(path_, encodeFileText(text));
+}
+
+} // namespace kova

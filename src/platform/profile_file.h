@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace kova {
+
+// An INI ("profile") file with the classic desktop rules: section and key names
+// match without regard to case, the first matching section wins, a value reads
+// back as at most 1023 bytes, anything missing reads as empty, writing creates
+// the file, section and key as needed and keeps every other line in its place.
+// Lines end in CR LF. Each call reads or rewrites the whole file; nothing is
+// cached. The file is saved atomically and created with mode 0600.
+class ProfileFile {
+public:
+    static constexpr int kMaxValueBytes = 1023;
+
+    explicit ProfileFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+    bool exists() const;
+
+    QString read(const QString& section, const QString& key) const;
+    // Returns false when the file could not be written; callers that follow
+    // the classic rules ignore it.
+    bool write(const QString& section, const QString& key, const QString& value) const;
+
+private:
+    QString path_;
+};
+
+} // namespace kova

@@ -1,0 +1,70 @@
+#include "seam.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSystemTrayIcon>
+
+namespace kova {
+
+namespace {
+Platform* g_installed = nullptr;
+} // namespace
+
+Platform& Platform::instance() {
+    static RealPlatform real;
+    return g_installed != nullptr ? *g_installed : real;
+}
+
+void Platform::install(Platform* platform) { g_installed = platform; }
+
+Answer RealPlatform::messageBox(const QString& text, Buttons buttons) {
+    QMessageBox box;
+    box.setWindowTitle(QCoreApplication::applicationName());
+    box.setText(text);
+    box.setIcon(QMessageBox::NoIcon);
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    // A resident program has no window of its own to sit on top of.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    const int result = box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void RealPlatform::beep() { QApplication::beep(); }
+
+bool RealPlatform::startDetached(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments);
+}
+
+bool RealPlatform::openWithDesktop(const QString& target) {
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+}
+
+std::optional<QFont> RealPlatform::chooseFont(const QFont& initial, QWidget* parent) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok)
+        return std::nullopt;
+    return font;
+}
+
+std::optional<QColor> RealPlatform::chooseColor(const QColor& initial, QWidget* parent) {
+    const QColor color = QColorDialog::getColor(initial, parent);
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+bool RealPlatform::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+} // namespace kova

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+
+namespace kova {
+
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+// Everything that would block a test or touch the real desktop. The programs
+// use the real implementation; tests install a double that scripts the answers
+// and records what was asked and started.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A modal message box titled with the program's name.
+    virtual Answer messageBox(const QString& text, Buttons buttons) = 0;
+    virtual void beep() = 0;
+    // Starts a program without waiting for it; false when it cannot be started.
+    virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+    // Opens a folder or web address with the desktop's handler (xdg-open).
+    virtual bool openWithDesktop(const QString& target) = 0;
+    // Font and colour dialogs; nullopt when the user cancels.
+    virtual std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) = 0;
+    virtual std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) = 0;
+    virtual bool trayAvailable() = 0;
+
+    static Platform& instance();
+    // Installs a replacement (tests); nullptr goes back to the real one.
+    // The caller keeps ownership.
+    static void install(Platform* platform);
+};
+
+class RealPlatform : public Platform {
+public:
+    Answer messageBox(const QString& text, Buttons buttons) override;
+    void beep() override;
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+    bool openWithDesktop(const QString& target) override;
+    std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) override;
+    std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) override;
+    bool trayAvailable() override;
+};
+
+} // namespace kova

@@ -1,0 +1,66 @@
+#include "text_codec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace kova {
+
+namespace {
+const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
+} // namespace
+
+QString mapJisLookAlikes(QString text) {
+    static constexpr std::pair<char16_t, char16_t> kMap[] = {
+        {u'\u301C', u'\uFF5E'}, // WAVE DASH -> FULLWIDTH TILDE
+        {u'\u2212', u'\uFF0D'}, // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+        {u'\u2016', u'\u2225'}, // DOUBLE VERTICAL LINE -> PARALLEL TO
+        {u'\u00A2', u'\uFFE0'}, // CENT SIGN
+        {u'\u00A3', u'\uFFE1'}, // POUND SIGN
+        {u'\u00AC', u'\uFFE2'}, // NOT SIGN
+    };
+    for (QChar& c : text) {
+        for (const auto& [from, to] : kMap) {
+            if (c.unicode() == from) {
+                c = QChar(to);
+                break;
+            }
+        }
+    }
+    return text;
+}
+
+QByteArray toShiftJis(const QString& text, bool* ok) {
+    QStringEncoder encoder("Shift_JIS", QStringConverter::Flag::Stateless);
+    if (!encoder.isValid()) {
+        if (ok != nullptr)
+            *ok = false;
+        return {};
+    }
+    QByteArray bytes = encoder.encode(mapJisLookAlikes(text));
+    if (ok != nullptr)
+        *ok = !encoder.hasError();
+    return bytes;
+}
+
+QString fromShiftJis(const QByteArray& bytes) {
+    QStringDecoder decoder("Shift_JIS", QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return QString::fromLatin1(bytes);
+    return decoder.decode(bytes);
+}
+
+QByteArray encodeFileText(const QString& text) {
+    bool ok = false;
+    QByteArray bytes = toShiftJis(text, &ok);
+    if (ok)
+        return bytes;
+    return kUtf8Bom + text.toUtf8();
+}
+
+QString decodeFileText(const QByteArray& bytes) {
+    if (bytes.startsWith(kUtf8Bom))
+        return QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
+    return fromShiftJis(bytes);
+}
+
+} // namespace kova

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace kova {
+
+// Files are Shift-JIS (CP932) as on the Japanese desktop the formats come from.
+// Text CP932 cannot hold is never dropped: such a file is written as UTF-8
+// with a BOM, and a BOM-led file is read as UTF-8.
+
+// Encodes one piece of text as CP932. Returns false in *ok when some character
+// has no CP932 form (the result is then unusable).
+QByteArray toShiftJis(const QString& text, bool* ok = nullptr);
+
+// Decodes CP932 bytes; invalid sequences become U+FFFD.
+QString fromShiftJis(const QByteArray& bytes);
+
+// Whole-file text: CP932 when it fits, else UTF-8 with a BOM.
+QByteArray encodeFileText(const QString& text);
+
+// Whole-file text: UTF-8 when it starts with a BOM, else CP932.
+QString decodeFileText(const QByteArray& bytes);
+
+// Input methods often produce JIS look-alikes that CP932 spells differently
+// (wave dash, minus sign ...); this maps them to the CP932 forms.
+QString mapJisLookAlikes(QString text);
+
+} // namespace kova

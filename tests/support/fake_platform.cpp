@@ -1,0 +1,39 @@
+#include "fake_platform.h"
+
+namespace kova::test {
+
+FakePlatform::FakePlatform() { Platform::install(this); }
+
+FakePlatform::~FakePlatform() { Platform::install(nullptr); }
+
+Answer FakePlatform::messageBox(const QString& text, Buttons buttons) {
+    messages << text;
+    messageButtons << buttons;
+    if (onMessage)
+        onMessage(text);
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
+}
+
+bool FakePlatform::startDetached(const QString& program, const QStringList& arguments) {
+    started.append({program, arguments});
+    return startSucceeds;
+}
+
+bool FakePlatform::openWithDesktop(const QString& target) {
+    opened << target;
+    return startSucceeds;
+}
+
+std::optional<QFont> FakePlatform::chooseFont(const QFont&, QWidget*) {
+    ++fontDialogs;
+    return fontAnswer;
+}
+
+std::optional<QColor> FakePlatform::chooseColor(const QColor&, QWidget*) {
+    ++colorDialogs;
+    return colorAnswer;
+}
+
+} // namespace kova::test

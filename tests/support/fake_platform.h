@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/seam.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace kova::test {
+
+// Test double of the platform seam: answers every message box from a script
+// (default: Yes / Ok), records what was asked and started, never blocks.
+// Installs itself for its lifetime.
+class FakePlatform : public Platform {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+
+    Answer messageBox(const QString& text, Buttons buttons) override;
+    void beep() override { ++beeps; }
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+    bool openWithDesktop(const QString& target) override;
+    std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) override;
+    std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) override;
+    bool trayAvailable() override { return true; }
+
+    // Answers for the next Yes/No questions, in order; Yes when the list runs out.
+    QList<Answer> answers;
+    // Called while a message box is "open", to act during it.
+    std::function<void(const QString&)> onMessage;
+    std::optional<QFont> fontAnswer;   // nullopt = cancelled
+    std::optional<QColor> colorAnswer; // nullopt = cancelled
+    bool startSucceeds = true;
+
+    QStringList messages;
+    QList<Buttons> messageButtons;
+    QList<QPair<QString, QStringList>> started;
+    QStringList opened;
+    int beeps = 0;
+    int fontDialogs = 0;
+    int colorDialogs = 0;
+};
+
+} // namespace kova::test
