@@ -4,16 +4,26 @@
 
 namespace kova::test {
 
-TempHome::TempHome()
-    : previous_(qgetenv("KOVASHELL_HOME")), hadPrevious_(qEnvironmentVariableIsSet("KOVASHELL_HOME")) {
-    qputenv("KOVASHELL_HOME", dir_.path().toLocal8Bit());
+TempHome::TempHome() {
+    const QByteArray root = dir_.path().toLocal8Bit();
+    const std::pair<const char*, QByteArray> vars[] = {
+        {"KOVASHELL_HOME", root},
+        {"XDG_CONFIG_HOME", root + "/config"},
+        {"XDG_DATA_HOME", root + "/data"},
+    };
+    for (const auto& [name, value] : vars) {
+        saved_.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        qputenv(name, value);
+    }
 }
 
 TempHome::~TempHome() {
-    if (hadPrevious_)
-        qputenv("KOVASHELL_HOME", previous_);
-    else
-        qunsetenv("KOVASHELL_HOME");
+    for (const Saved& s : saved_) {
+        if (s.wasSet)
+            qputenv(s.name, s.value);
+        else
+            qunsetenv(s.name);
+    }
 }
 
 QByteArray TempHome::read(const QString& name) const {

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
 namespace kova::test {
 
 // A fresh data folder for one test: points KOVASHELL_HOME at a temporary
-// folder for its lifetime.
+// folder for its lifetime, and XDG_CONFIG_HOME / XDG_DATA_HOME at folders
+// inside it, so nothing of the real user's is read or touched.
 class TempHome {
 public:
     TempHome();
@@ -20,8 +22,12 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QByteArray previous_;
-    bool hadPrevious_;
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool wasSet;
+    };
+    QList<Saved> saved_;
 };
 
 } // namespace kova::test
