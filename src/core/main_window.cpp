@@ -3,6 +3,7 @@
 #include "core/default_mailer.h"
 #include "core/settings_file.h"
 #include "core/tray_menus.h"
+#include "desktopicon/desktop_icon_extension.h"
 #include "platform/data_folder.h"
 #include "platform/seam.h"
 #include "platform/single_instance.h"
@@ -24,6 +25,8 @@ namespace kova {
 
 Form1::Form1(QObject* parent) : QObject(parent), menus_(std::make_unique<TrayMenus>()) {
     initResources();
+    desktopIcon_ = std::make_unique<DesktopIconExtension>(
+        arguments_, Text4, [this] { closeRequest(); }, [this] { return ended_; });
     Timer1.setInterval(60000);
     wireMenus();
 }
@@ -120,9 +123,7 @@ void Form1::mnuIcon_Click(int index) {
     LoadDesktopIconExtension();
 }
 
-void Form1::LoadDesktopIconExtension() {
-    // The desktop-icon component is not part of the program yet.
-}
+void Form1::LoadDesktopIconExtension() { desktopIcon_->LoadDesktopIconExtension(); }
 
 void Form1::startMailCheck() {
     // The mail checker is not part of the program yet.

@@ -10,6 +10,7 @@ class QSessionManager;
 
 namespace kova {
 
+class DesktopIconExtension;
 class SingleInstance;
 class TrayIcon;
 class TrayMenus;
@@ -62,6 +63,7 @@ private:
     std::unique_ptr<TrayMenus> menus_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<DesktopIconExtension> desktopIcon_;
     QStringList arguments_;
     // Counts minutes for the automatic mail check.
     QTimer Timer1;

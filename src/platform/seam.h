@@ -26,6 +26,11 @@ public:
     virtual void beep() = 0;
     // Starts a program without waiting for it; false when it cannot be started.
     virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+    // Starts a program without tying it to us, then waits at most `waitMs` for
+    // it to end with the event loop running; it is never killed. False when it
+    // cannot be started.
+    virtual bool startAndWait(const QString& program, const QStringList& arguments,
+                              int waitMs) = 0;
     // Opens a folder or web address with the desktop's handler (xdg-open).
     virtual bool openWithDesktop(const QString& target) = 0;
     // Font and colour dialogs; nullopt when the user cancels.
@@ -44,6 +49,7 @@ public:
     Answer messageBox(const QString& text, Buttons buttons) override;
     void beep() override;
     bool startDetached(const QString& program, const QStringList& arguments) override;
+    bool startAndWait(const QString& program, const QStringList& arguments, int waitMs) override;
     bool openWithDesktop(const QString& target) override;
     std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) override;
     std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) override;

@@ -21,6 +21,17 @@ bool FakePlatform::startDetached(const QString& program, const QStringList& argu
     return startSucceeds;
 }
 
+bool FakePlatform::startAndWait(const QString& program, const QStringList& arguments,
+                                int waitMs) {
+    started.append({program, arguments});
+    waits << waitMs;
+    if (!startSucceeds)
+        return false;
+    if (onStartAndWait)
+        onStartAndWait(program, arguments);
+    return true;
+}
+
 bool FakePlatform::openWithDesktop(const QString& target) {
     opened << target;
     return startSucceeds;

@@ -22,6 +22,9 @@ public:
     Answer messageBox(const QString& text, Buttons buttons) override;
     void beep() override { ++beeps; }
     bool startDetached(const QString& program, const QStringList& arguments) override;
+    // Recorded in `started` like startDetached; `onStartAndWait` stands in for
+    // what the program does before it ends.
+    bool startAndWait(const QString& program, const QStringList& arguments, int waitMs) override;
     bool openWithDesktop(const QString& target) override;
     std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) override;
     std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) override;
@@ -31,6 +34,7 @@ public:
     QList<Answer> answers;
     // Called while a message box is "open", to act during it.
     std::function<void(const QString&)> onMessage;
+    std::function<void(const QString&, const QStringList&)> onStartAndWait;
     std::optional<QFont> fontAnswer;   // nullopt = cancelled
     std::optional<QColor> colorAnswer; // nullopt = cancelled
     bool startSucceeds = true;
@@ -38,6 +42,7 @@ public:
     QStringList messages;
     QList<Buttons> messageButtons;
     QList<QPair<QString, QStringList>> started;
+    QList<int> waits; // waitMs of each startAndWait
     QStringList opened;
     int beeps = 0;
     int fontDialogs = 0;

@@ -1,10 +1,12 @@
 #include "temp_home.h"
 
+#include "desktop_icon_registration.h"
+
 #include <QFile>
 
 namespace kova::test {
 
-TempHome::TempHome() {
+TempHome::TempHome(DesktopIcon desktopIcon) {
     const QByteArray root = dir_.path().toLocal8Bit();
     const std::pair<const char*, QByteArray> vars[] = {
         {"KOVASHELL_HOME", root},
@@ -15,6 +17,8 @@ TempHome::TempHome() {
         saved_.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
         qputenv(name, value);
     }
+    if (desktopIcon == Registered)
+        registerDesktopIconComponent();
 }
 
 TempHome::~TempHome() {

@@ -9,10 +9,13 @@ namespace kova::test {
 
 // A fresh data folder for one test: points KOVASHELL_HOME at a temporary
 // folder for its lifetime, and XDG_CONFIG_HOME / XDG_DATA_HOME at folders
-// inside it, so nothing of the real user's is read or touched.
+// inside it, so nothing of the real user's is read or touched. The
+// desktop-icon component starts out registered there, so a start-up does not
+// ask to install it; pass Unregistered to see a first start.
 class TempHome {
 public:
-    TempHome();
+    enum DesktopIcon { Registered, Unregistered };
+    explicit TempHome(DesktopIcon desktopIcon = Registered);
     ~TempHome();
 
     QString path() const { return dir_.path(); }

@@ -1,0 +1,92 @@
+#include "desktop_icon_extension.h"
+
+#include "platform/data_folder.h"
+#include "platform/seam.h"
+#include "shellext/component_names.h"
+
+namespace kova {
+
+DesktopIconExtension::DesktopIconExtension(const QStringList& arguments, QString& marker,
+                                           std::function<void()> unloadMainWindow,
+                                           std::function<bool()> programEnded)
+    : programFolder(kova::programFolder()), arguments_(arguments), marker_(marker),
+      unloadMainWindow_(std::move(unloadMainWindow)), programEnded_(std::move(programEnded)) {}
+
+void DesktopIconExtension::LoadDesktopIconExtension() {
+    // While the registration tool runs, the pass waiting for it loads the
+    // component afterwards with whatever command is current by then.
+    if (registering_)
+        return;
+
+    if (!arguments_.isEmpty()) {
+        QString text = arguments_.join(QLatin1Char(' '));
+        if (text.startsWith(QLatin1Char('"'))) {
+            text.remove(0, 1);
+            if (text.endsWith(QLatin1Char('"')))
+                text.chop(1);
+        }
+        ResolveClassId(text);
+        return;
+    }
+
+    RepairExtensionPath();
+    const ClassIdResult resolved = ResolveClassId(classIdText_);
+    if (resolved.found) {
+        SHLoadInProc(resolved.id);
+        return;
+    }
+
+    if (Platform::instance().messageBox(QStringLiteral("インストールしますか？"), Buttons::YesNo) ==
+        Answer::No) {
+        unloadMainWindow_();
+        return;
+    }
+    if (marker_ == QLatin1String("1")) {
+        Platform::instance().messageBox(
+            QStringLiteral(
+                "KovaShell."
+                "dllを登録できません。フォルダを別の場所に移動してもう一度起動してください。"),
+            Buttons::Ok);
+        unloadMainWindow_();
+        return;
+    }
+    marker_ = QStringLiteral("1");
+    RegisterExtension();
+}
+
+void DesktopIconExtension::RepairExtensionPath() {
+    const RegistryStore store;
+    classIdText_ = ReadRegistryString(
+        RegistryRoot::LocalMachine, QStringLiteral("Software\\CLASSES\\KovaShell.KovaClass\\Clsid"),
+        QString(), QStringLiteral("0"), store);
+    const auto key =
+        store.openKey(RegistryRoot::ClassesRoot, QStringLiteral("CLSID\\") + classIdText_ +
+                                                     QStringLiteral("\\InprocServer32"));
+    if (key)
+        key->setStringValue(QString(), programFolder + QLatin1Char('/') +
+                                           QLatin1String(component::kLibraryName));
+}
+
+void DesktopIconExtension::RegisterExtension() {
+    // The path is passed as one argument, so a folder with blanks stays whole.
+    const QString tool =
+        programFolder + QLatin1Char('/') + QLatin1String(component::kRegistrationTool);
+    const QString library =
+        programFolder + QLatin1Char('/') + QLatin1String(component::kLibraryName);
+    registering_ = true;
+    // Looking again before the tool has ended would nearly always find nothing.
+    Platform::instance().startAndWait(tool, {QStringLiteral("/s"), library}, kRegistrationWaitMs);
+    registering_ = false;
+    if (programEnded_())
+        return;
+    LoadDesktopIconExtension();
+}
+
+void DesktopIconExtension::SHLoadInProc(const ClassId& id) {
+    // The component acts in a short process of its own, so the UI never waits.
+    Platform::instance().startDetached(programFolder + QLatin1Char('/') +
+                                           QLatin1String(component::kLoaderTool),
+                                       {kova::classIdText(id)});
+}
+
+} // namespace kova

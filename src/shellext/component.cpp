@@ -1,0 +1,57 @@
+// The desktop-icon component, loaded by the registration tool and the loader.
+
+#include "shellext/component_action.h"
+#include "shellext/component_registration.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <dlfcn.h>
+#include <memory>
+
+#define KOVA_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// Where this library itself was loaded from.
+QString ownPath() {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&ownPath), &info) == 0 || info.dli_fname == nullptr)
+        return {};
+    return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
+}
+
+} // namespace
+
+KOVA_EXPORT int DllRegisterServer() {
+    const QString path = ownPath();
+    if (path.isEmpty())
+        return 1;
+    return kova::registerComponent(kova::RegistryStore(), path) ? 0 : 1;
+}
+
+KOVA_EXPORT int DllUnregisterServer() {
+    return kova::unregisterComponent(kova::RegistryStore()) ? 0 : 1;
+}
+
+KOVA_EXPORT int KovaActOnce() {
+    // Running the desktop's tools needs an application object; a host without
+    // one gets one for the duration of the call.
+    std::unique_ptr<QCoreApplication> ownApp;
+    static int argc = 1;
+    static char name[] = "KovaShell";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr)
+        ownApp = std::make_unique<QCoreApplication>(argc, argv);
+
+    const QString folder = QFileInfo(ownPath()).absolutePath();
+    const QString settings = kova::componentDataFolder(folder) + QStringLiteral("/KovaShell.ini");
+    if (!QFileInfo::exists(settings))
+        return 1;
+    const kova::DesktopCommand command =
+        kova::commandForSettings(settings, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    if (command.program.isEmpty())
+        return 0;
+    return kova::runDesktopCommand(command) ? 0 : 2;
+}

@@ -1,0 +1,26 @@
+#include "component_action.h"
+
+#include "platform/data_folder.h"
+#include "platform/profile_file.h"
+
+#include <QFileInfo>
+
+namespace kova {
+
+QString componentDataFolder(const QString& libraryFolder) {
+    if (qEnvironmentVariableIsEmpty("KOVASHELL_HOME") &&
+        QFileInfo::exists(libraryFolder + QStringLiteral("/KovaShell.ini")))
+        return libraryFolder;
+    return dataFolder();
+}
+
+DesktopCommand commandForSettings(const QString& settingsFile, const QString& xdgCurrentDesktop,
+                                  const ProgramFinder& find) {
+    const ProfileFile settings(settingsFile);
+    const IconSize size =
+        iconSizeForCommand(settings.read(QStringLiteral("desktop"), QStringLiteral("click")),
+                           settings.read(QStringLiteral("a1"), QStringLiteral("b6")));
+    return iconSizeCommand(detectDesktop(xdgCurrentDesktop), size, find);
+}
+
+} // namespace kova
