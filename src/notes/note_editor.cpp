@@ -1,0 +1,392 @@
+#include "notes/note_editor.h"
+
+#include "notes/note_board.h"
+#include "notes/note_store.h"
+#include "notes/posted_note_window.h"
+#include "notes/timer_dialog.h"
+#include "platform/data_folder.h"
+#include "platform/profile_file.h"
+#include "platform/seam.h"
+#include "platform/units.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace kova {
+
+namespace {
+
+QPointer<Form4a>& currentEditor() {
+    static QPointer<Form4a> editor;
+    return editor;
+}
+
+ProfileFile settings() {
+    return ProfileFile(dataFilePath(QStringLiteral("KovaShell.ini")));
+}
+
+QString fusenSetting(const char* key) {
+    return settings().read(QStringLiteral("Fusen"), QString::fromLatin1(key));
+}
+
+const QString kTrue = QStringLiteral("True");
+const QString kFalse = QStringLiteral("False");
+
+constexpr int kMinWidthTwips = 4710;
+constexpr int kMinHeightTwips = 4125;
+
+// Left edges of the timer strip labels 0..8, in twips.
+constexpr std::array<int, 9> kStripLefts = {840, 1320, 1680, 2040, 2400, 1200, 1560, 2280, 120};
+
+QString editorText(const QString& stored) {
+    QString t = stored;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+} // namespace
+
+Form4a::Form4a(NoteBoard* board) : QMainWindow(nullptr), board_(board) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Kova付箋紙"));
+    currentEditor() = this;
+
+    mnuFont = menuBar()->addAction(QStringLiteral("書式"));
+    mnuBackColor = menuBar()->addAction(QStringLiteral("背景色"));
+    mnuForeColor = menuBar()->addAction(QStringLiteral("文字色"));
+    mnuTimer = menuBar()->addAction(QStringLiteral("タイマー設定"));
+    connect(mnuFont, &QAction::triggered, this, &Form4a::mnuFont_Click);
+    connect(mnuBackColor, &QAction::triggered, this, &Form4a::mnuBackColor_Click);
+    connect(mnuForeColor, &QAction::triggered, this, &Form4a::mnuForeColor_Click);
+    connect(mnuTimer, &QAction::triggered, this, &Form4a::mnuTimer_Click);
+
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    Text1 = new QPlainTextEdit(client);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setGeometry(0, 0, twipsToPixels(4575), twipsToPixels(2895));
+
+    Command1 = new QPushButton(QStringLiteral("貼り付け"), client);
+    Command1->setGeometry(twipsToPixels(2760), twipsToPixels(3000), twipsToPixels(855),
+                          twipsToPixels(375));
+    Command2 = new QPushButton(QStringLiteral("Cancel"), client);
+    Command2->setGeometry(twipsToPixels(3720), twipsToPixels(3000), twipsToPixels(735),
+                          twipsToPixels(375));
+    connect(Command1, &QPushButton::clicked, this, &Form4a::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form4a::Command2_Click);
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+
+    const QString fixedTexts[9] = {
+        QString(),
+        QString(),
+        QString(),
+        QString(),
+        QString(),
+        QStringLiteral("/"),
+        QStringLiteral("/"),
+        QStringLiteral("："),
+        QStringLiteral("タイマー"),
+    };
+    for (size_t i = 0; i < Label1.size(); ++i) {
+        auto* label = new QLabel(fixedTexts[i], client);
+        label->setTextFormat(Qt::PlainText);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, colorFromText(QStringLiteral("&H8000000D")));
+        palette.setColor(QPalette::WindowText, colorFromBgr(0xFFFFFF));
+        label->setPalette(palette);
+        label->move(twipsToPixels(kStripLefts[i]), twipsToPixels(3097));
+        label->adjustSize();
+        label->hide();
+        Label1[i] = label;
+    }
+
+    Form_Load();
+}
+
+Form4a::~Form4a() = default;
+
+Form4a* Form4a::instance() {
+    return currentEditor();
+}
+
+void Form4a::Form_Load() {
+    const int top =
+        int(std::clamp<long long>(leadingNumber(fusenSetting("Top")), -15000000, 15000000));
+    const int left =
+        int(std::clamp<long long>(leadingNumber(fusenSetting("Left")), -15000000, 15000000));
+    resize(twipsToPixels(kMinWidthTwips), twipsToPixels(kMinHeightTwips));
+    move(twipsToPixels(left), twipsToPixels(top));
+
+    QFont font = Text1->font();
+    const QString name = fusenSetting("FontName");
+    if (!name.isEmpty())
+        font.setFamily(name);
+    bool ok = false;
+    const double size = fusenSetting("FontSize").trimmed().toDouble(&ok);
+    if (ok && size > 0 && size <= 1000)
+        font.setPointSizeF(size);
+    font.setBold(false);
+    font.setItalic(false);
+    Text1->setFont(font);
+
+    bool backOk = false;
+    bool foreOk = false;
+    const QColor back = colorFromText(fusenSetting("BackColor"), &backOk);
+    const QColor fore = colorFromText(fusenSetting("ForeColor"), &foreOk);
+    setTextColors(backOk ? back : QColor(Qt::white), foreOk ? fore : QColor(Qt::black));
+}
+
+void Form4a::setTextColors(const QColor& back, const QColor& fore) {
+    backColor_ = back;
+    foreColor_ = fore;
+    QPalette palette = Text1->palette();
+    palette.setColor(QPalette::Base, back);
+    palette.setColor(QPalette::Text, fore);
+    Text1->setPalette(palette);
+}
+
+QSize Form4a::frameExtra() const {
+    const QSize extra = frameGeometry().size() - size();
+    return QSize(std::max(0, extra.width()), std::max(0, extra.height()));
+}
+
+int Form4a::heightTwips() const {
+    return pixelsToTwips(height() + frameExtra().height());
+}
+int Form4a::widthTwips() const {
+    return pixelsToTwips(width() + frameExtra().width());
+}
+void Form4a::setHeightTwips(int twips) {
+    resize(width(), twipsToPixels(twips) - frameExtra().height());
+}
+void Form4a::setWidthTwips(int twips) {
+    resize(twipsToPixels(twips) - frameExtra().width(), height());
+}
+int Form4a::topTwips() const {
+    return pixelsToTwips(pos().y());
+}
+int Form4a::leftTwips() const {
+    return pixelsToTwips(pos().x());
+}
+
+void Form4a::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form4a::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The frame is known only now; the design size and the minimum count it.
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        const QSize extra = frameExtra();
+        resize(twipsToPixels(kMinWidthTwips) - extra.width(),
+               twipsToPixels(kMinHeightTwips) - extra.height());
+    }
+    Form_Resize();
+}
+
+void Form4a::Form_Resize() {
+    if (isMinimized())
+        return;
+    const QSize extra = frameExtra();
+    setMinimumSize(twipsToPixels(kMinWidthTwips) - extra.width(),
+                   twipsToPixels(kMinHeightTwips) - extra.height());
+    const int windowHeight = heightTwips();
+    const int windowWidth = widthTwips();
+    const int textHeight = std::max(0, windowHeight - 1200);
+    Text1->resize(twipsToPixels(std::max(0, windowWidth - 100)), twipsToPixels(textHeight));
+    Command1->move(twipsToPixels(windowWidth - 1950), twipsToPixels(textHeight + 75));
+    Command2->move(twipsToPixels(windowWidth - 990), twipsToPixels(textHeight + 75));
+    for (size_t i = 0; i < Label1.size(); ++i)
+        Label1[i]->move(twipsToPixels(kStripLefts[i]), twipsToPixels(textHeight + 160));
+}
+
+void Form4a::mnuFont_Click() {
+    const std::optional<QFont> chosen = Platform::instance().chooseFont(Text1->font(), this);
+    if (!chosen)
+        return;
+    QFont font = Text1->font();
+    font.setFamily(chosen->family());
+    if (chosen->pointSizeF() > 0)
+        font.setPointSizeF(chosen->pointSizeF());
+    font.setBold(chosen->bold());
+    font.setItalic(chosen->italic());
+    Text1->setFont(font);
+}
+
+void Form4a::mnuBackColor_Click() {
+    if (const std::optional<QColor> c = Platform::instance().chooseColor(backColor_, this))
+        setTextColors(*c, foreColor_);
+}
+
+void Form4a::mnuForeColor_Click() {
+    if (const std::optional<QColor> c = Platform::instance().chooseColor(foreColor_, this))
+        setTextColors(backColor_, *c);
+}
+
+void Form4a::mnuTimer_Click() {
+    if (timerDialog_)
+        return;
+    timerDialog_ = new Form6a(this);
+    timerDialog_->open();
+}
+
+Form6a* Form4a::timerDialog() const { return timerDialog_; }
+
+bool Form4a::hasTimer() const {
+    return !Label1[0]->isHidden();
+}
+
+std::array<QString, 5> Form4a::timerStrip() const {
+    std::array<QString, 5> texts;
+    for (size_t i = 0; i < texts.size(); ++i)
+        texts[i] = Label1[i]->text();
+    return texts;
+}
+
+void Form4a::setTimerStrip(const std::array<QString, 5>& texts, bool visible) {
+    for (size_t i = 0; i < texts.size(); ++i)
+        Label1[i]->setText(texts[i]);
+    for (QLabel* label : Label1) {
+        label->adjustSize();
+        label->setVisible(visible);
+    }
+}
+
+void Form4a::loadNote(Form5a* w) {
+    const int heightOfNote = pixelsToTwips(w->height());
+    const int widthOfNote = pixelsToTwips(w->width());
+    if (heightOfNote > 2600)
+        setHeightTwips(heightOfNote + 1600);
+    if (widthOfNote > 4300)
+        setWidthTwips(widthOfNote + 500);
+
+    Text1->setPlainText(editorText(w->noteText()));
+    Text1->setFont(w->noteFont());
+    setTextColors(w->noteBackColor(), w->noteForeColor());
+    setTimerStrip({w->Text4, w->Text5, w->Text6, w->Text7, w->Text8}, !w->Text4.isEmpty());
+    Label2 = w->Text9;
+    Label3 = QString::number(w->topTwips());
+    Label4 = QString::number(w->leftTwips());
+
+    // The record "Cancel" puts back, kept out of the shared scratch record,
+    // which stays as it was.
+    const QString savedText = board_->Text5;
+    const QStringList savedList = board_->List1;
+    const int savedIndex = board_->CurrentNoteIndex;
+    board_->CurrentNoteIndex = w->Text1;
+    board_->List1.clear();
+    board_->CaptureNoteRecord();
+    holdRecord(board_->Text5, board_->List1);
+    board_->Text5 = savedText;
+    board_->List1 = savedList;
+    board_->CurrentNoteIndex = savedIndex;
+}
+
+void Form4a::holdRecord(const QString& text, const QStringList& fields) {
+    heldText_ = text;
+    heldFields_ = fields.mid(0, kNoteFieldCount);
+}
+
+QStringList Form4a::recordFields() const {
+    const QFont font = Text1->font();
+    const std::array<QString, 5> strip = timerStrip();
+    return {font.family(),
+            numberText(font.pointSizeF()),
+            font.bold() ? kTrue : kFalse,
+            font.italic() ? kTrue : kFalse,
+            colorToText(backColor_),
+            colorToText(foreColor_),
+            kTrue,
+            QString::number(topTwips()),
+            QString::number(leftTwips()),
+            strip[0],
+            strip[1],
+            strip[2],
+            strip[3],
+            strip[4],
+            kFalse};
+}
+
+bool Form4a::post(int number, const QStringList& fields, bool edited) {
+    board_->List1 = fields;
+    board_->Text5 = toCrLf(Text1->toPlainText());
+    if (!board_->WriteNoteFields(number))
+        return false;
+    if (!board_->WriteNoteText(number)) {
+        // Leave no half-written note behind: the field file goes back to what
+        // it was (a new note's number stays free).
+        if (edited && !heldFields_.isEmpty())
+            kova::WriteNoteFields(number, heldFields_);
+        else
+            removeNoteFiles(number);
+        return false;
+    }
+    board_->showScratchRecord(number, edited);
+    return true;
+}
+
+void Form4a::Command1_Click() {
+    if (Text1->toPlainText().isEmpty()) {
+        Platform::instance().messageBox(QStringLiteral("入力されていません"), Buttons::Ok);
+        return;
+    }
+    QStringList fields = recordFields();
+    const int edited = board_->EditedNoteNumber;
+    if (edited == kNewNoteNumber) {
+        const int number = board_->freeNoteNumber();
+        if (number < 0 || !post(number, fields, false))
+            return;
+    } else {
+        fields[FieldTop] = Label3;
+        fields[FieldLeft] = Label4;
+        fields[FieldZOrder] = Label2;
+        if (!post(edited, fields, true))
+            return;
+    }
+    board_->EditedNoteNumber = kNewNoteNumber;
+    close();
+}
+
+void Form4a::Command2_Click() {
+    close();
+}
+
+void Form4a::Form_Unload() {
+    ProfileFile file = settings();
+    file.write(QStringLiteral("Fusen"), QStringLiteral("Top"), QString::number(topTwips()));
+    file.write(QStringLiteral("Fusen"), QStringLiteral("Left"), QString::number(leftTwips()));
+    if (board_->EditedNoteNumber != kNewNoteNumber) {
+        if (!heldFields_.isEmpty()) {
+            board_->Text5 = heldText_;
+            board_->List1 = heldFields_;
+        }
+        board_->showScratchRecord(board_->EditedNoteNumber, true);
+        board_->List1.clear();
+    }
+    board_->EditedNoteNumber = kNewNoteNumber;
+}
+
+void Form4a::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    // Closed is closed, even before the deferred delete has run.
+    if (currentEditor() == this)
+        currentEditor() = nullptr;
+    if (timerDialog_)
+        timerDialog_->deleteLater();
+    event->accept();
+}
+
+} // namespace kova
