@@ -15,28 +15,45 @@ QString programFolder() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
 }
 
-QString dataFolder() {
-    const QString home = qEnvironmentVariable("KOVASHELL_HOME");
-    if (!home.isEmpty()) {
-        QDir().mkpath(home);
-        return QDir::cleanPath(home);
-    }
-    const QString program = programFolder();
-    if (QFileInfo::exists(program + QStringLiteral("/KovaShell.ini")))
-        return program;
+namespace {
 
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    const QString folder = base + QStringLiteral("/KovaShell");
-    if (!QFileInfo::exists(folder)) {
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
+// A folder made here holds passwords and notes: only its owner may look in.
+void makePrivateFolder(const QString& folder) {
+    if (QFileInfo::exists(folder))
+        return;
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+} // namespace
+
+QString chooseDataFolder(const QString& kovaHome, const QString& programFolder,
+                         const QString& xdgDataHome, const QString& homeFolder) {
+    if (!kovaHome.isEmpty()) {
+        const QString folder = QDir::cleanPath(kovaHome);
+        makePrivateFolder(folder);
+        return folder;
     }
+    if (QFileInfo::exists(programFolder + QStringLiteral("/KovaShell.ini")))
+        return programFolder;
+
+    // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say.
+    QString base = xdgDataHome;
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = homeFolder + QStringLiteral("/.local/share");
+    const QString folder = QDir::cleanPath(base + QStringLiteral("/KovaShell"));
+    makePrivateFolder(folder);
     return folder;
 }
 
-QString dataFilePath(const QString& name) { return dataFolder() + QLatin1Char('/') + name; }
+QString dataFolder() {
+    return chooseDataFolder(qEnvironmentVariable("KOVASHELL_HOME"), programFolder(),
+                            qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+}
+
+QString dataFilePath(const QString& name) {
+    return dataFolder() + QLatin1Char('/') + name;
+}
 
 } // namespace kova

@@ -11,6 +11,11 @@ namespace kova {
 //   with mode 0700.
 QString dataFolder();
 
+// The same rule with its inputs spelt out; an empty `kovaHome` or `xdgDataHome`
+// counts as unset. Creates the folder it picks when missing.
+QString chooseDataFolder(const QString& kovaHome, const QString& programFolder,
+                         const QString& xdgDataHome, const QString& homeFolder);
+
 // Folder of the running executable.
 QString programFolder();
 

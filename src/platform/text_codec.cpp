@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace kova {
 
 namespace {
@@ -57,9 +59,28 @@ QByteArray encodeFileText(const QString& text) {
     return kUtf8Bom + text.toUtf8();
 }
 
+namespace {
+
+// Strict UTF-8 holding at least one character of three or more bytes (kana,
+// kanji). Shift-JIS text practically never passes: half-width katakana pairs
+// can look like two-byte UTF-8, so those alone are not taken as a sign.
+bool looksLikeUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError() || text.toUtf8() != bytes)
+        return false;
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x800; });
+}
+
+} // namespace
+
 QString decodeFileText(const QByteArray& bytes) {
     if (bytes.startsWith(kUtf8Bom))
         return QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
+    // A file saved by a UTF-8 editor reads as what it says, so the next write
+    // does not turn its text into mojibake for good.
+    if (looksLikeUtf8(bytes))
+        return QString::fromUtf8(bytes);
     return fromShiftJis(bytes);
 }
 

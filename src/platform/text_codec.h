@@ -13,13 +13,14 @@ namespace kova {
 // has no CP932 form (the result is then unusable).
 QByteArray toShiftJis(const QString& text, bool* ok = nullptr);
 
-// Decodes CP932 bytes; invalid sequences become U+FFFD.
+// Decodes CP932 bytes; invalid bytes do not survive.
 QString fromShiftJis(const QByteArray& bytes);
 
 // Whole-file text: CP932 when it fits, else UTF-8 with a BOM.
 QByteArray encodeFileText(const QString& text);
 
-// Whole-file text: UTF-8 when it starts with a BOM, else CP932.
+// Whole-file text: UTF-8 when it starts with a BOM or is valid UTF-8 holding
+// kana or kanji (saved by a UTF-8 editor), else CP932.
 QString decodeFileText(const QByteArray& bytes);
 
 // Input methods often produce JIS look-alikes that CP932 spells differently
