@@ -1,0 +1,261 @@
+#include "posted_note_window.h"
+
+#include "notes/countdown.h"
+#include "notes/note_board.h"
+#include "platform/units.h"
+#include "platform/x11_window.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QScreen>
+
+#include <algorithm>
+#include <climits>
+
+namespace kova {
+
+namespace {
+
+// A note never grows beyond the desktop: a huge text would otherwise ask the
+// window system for a window (and a backing store) far larger than any screen.
+QSize largestNoteSize() {
+    QRect desktop;
+    for (QScreen* screen : QGuiApplication::screens())
+        desktop = desktop.united(screen->geometry());
+    if (desktop.isEmpty())
+        desktop = QRect(0, 0, 1920, 1080);
+    return desktop.size();
+}
+
+QString displayText(const QString& stored) {
+    QString t = stored;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return t;
+}
+
+} // namespace
+
+Form5a::Form5a(NoteBoard* board)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), board_(board) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowTitle(QStringLiteral("付箋紙"));
+    // Design client area 1260 x 795 twips until the record is applied.
+    resize(twipsToPixels(1260), twipsToPixels(795));
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAutoFillBackground(true);
+    Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Label1->move(0, 0);
+
+    Label2 = new QLabel(QStringLiteral("Label2"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setAutoFillBackground(true);
+    Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setWindowColor(Label2, QGuiApplication::palette().color(QPalette::Highlight),
+                   colorFromBgr(0xFFFFFF));
+    Label2->move(0, 0);
+    Label2->hide();
+
+    setAutoFillBackground(true);
+
+    Timer1.setInterval(30000);
+    connect(&Timer1, &QTimer::timeout, this, &Form5a::TimeCal);
+}
+
+Form5a::~Form5a() = default;
+
+void Form5a::setWindowColor(QWidget* widget, const QColor& back, const QColor& fore) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, back);
+    palette.setColor(QPalette::WindowText, fore);
+    widget->setPalette(palette);
+}
+
+void Form5a::setNoteText(const QString& text) {
+    noteText_ = text;
+    Label1->setText(displayText(text));
+    Label1->adjustSize();
+}
+
+void Form5a::setNoteFont(const QFont& font) {
+    Label1->setFont(font);
+    Label1->adjustSize();
+}
+
+QFont Form5a::noteFont() const {
+    return Label1->font();
+}
+
+void Form5a::setNoteColors(const QColor& back, const QColor& fore) {
+    backColor_ = back;
+    foreColor_ = fore;
+    setWindowColor(Label1, back, fore);
+    setWindowColor(this, back, fore);
+}
+
+void Form5a::setPlaceTwips(int top, int left) {
+    topTwips_ = top;
+    leftTwips_ = left;
+    move(twipsToPixels(left), twipsToPixels(top));
+    placedAt_ = pos();
+    placeOnScreen();
+}
+
+int Form5a::topTwips() const {
+    return pos() == placedAt_ ? topTwips_ : pixelsToTwips(y());
+}
+
+int Form5a::leftTwips() const {
+    return pos() == placedAt_ ? leftTwips_ : pixelsToTwips(x());
+}
+
+void Form5a::placeOnScreen() {
+    if (pos() != placedAt_)
+        return;
+    const QRect frame(QPoint(twipsToPixels(leftTwips_), twipsToPixels(topTwips_)), size());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return;
+    QScreen* nearest = nullptr;
+    long long best = LLONG_MAX;
+    for (QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        if (area.intersects(frame)) {
+            nearest = nullptr;
+            best = -1;
+            break;
+        }
+        const long long dx =
+            std::max({0, area.left() - frame.right(), frame.left() - area.right()});
+        const long long dy =
+            std::max({0, area.top() - frame.bottom(), frame.top() - area.bottom()});
+        if (dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = screen;
+        }
+    }
+    QPoint target = frame.topLeft();
+    if (nearest != nullptr) {
+        const QRect area = nearest->availableGeometry();
+        target.setX(std::clamp(frame.left(), area.left(),
+                               std::max(area.left(), area.right() - frame.width() + 1)));
+        target.setY(std::clamp(frame.top(), area.top(),
+                               std::max(area.top(), area.bottom() - frame.height() + 1)));
+    }
+    move(target);
+    placedAt_ = target;
+}
+
+void Form5a::FitNoteWindow() {
+    Label1->adjustSize();
+    QSize wanted;
+    if (hasTimer() && !Label2->isHidden()) {
+        Label2->adjustSize();
+        Label2->move(0, 0);
+        Label1->move(0, Label2->height());
+        wanted =
+            QSize(std::max(Label1->width(), Label2->width()), Label2->height() + Label1->height());
+    } else {
+        Label1->move(0, 0);
+        wanted = Label1->size();
+    }
+    resize(wanted.boundedTo(largestNoteSize()).expandedTo(QSize(1, 1)));
+    placeOnScreen();
+}
+
+void Form5a::TimeCal() {
+    const TimerFields target{Text4, Text5, Text6, Text7, Text8};
+    const CountdownResult result = computeCountdown(NoteClock::now(), target);
+    if (result.changed) {
+        Label2->setText(result.text);
+        Label2->adjustSize();
+    }
+    if (result.alarm) {
+        setWindowColor(Label2, colorFromBgr(0x0000FF),
+                       Label2->palette().color(QPalette::WindowText));
+        raiseAboveOthers();
+    }
+    const int width = std::max(Label1->width(), Label2->width());
+    resize(QSize(width, height()).boundedTo(largestNoteSize()));
+}
+
+void Form5a::startCountdown() {
+    TimeCal();
+    Timer1.start();
+    Label2->show();
+}
+
+void Form5a::raiseAboveOthers() {
+    // Lifted like a top-most window and let down again at once: the note
+    // ends above every ordinary window but no longer on top.
+    // Text9 keeps "True": the menu still shows the user's choice.
+    if (stacking_ == NoteStacking::TopMost)
+        setStacking(NoteStacking::Normal);
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+}
+
+void Form5a::setStacking(NoteStacking stacking) {
+    stacking_ = stacking;
+    Qt::WindowFlags flags =
+        windowFlags() & ~(Qt::WindowStaysOnTopHint | Qt::WindowStaysOnBottomHint);
+    if (stacking == NoteStacking::TopMost)
+        flags |= Qt::WindowStaysOnTopHint;
+    else if (stacking == NoteStacking::BackMost)
+        flags |= Qt::WindowStaysOnBottomHint;
+    if (flags == windowFlags())
+        return;
+    const bool shown = isVisible();
+    const QPoint place = pos();
+    // Changing the flags hides the window and may recreate it.
+    setWindowFlags(flags);
+    move(place);
+    if (shown)
+        show();
+    if (stacking == NoteStacking::TopMost && shown)
+        raise();
+}
+
+bool Form5a::event(QEvent* event) {
+    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
+        keepOutOfTaskbar(this);
+    return QWidget::event(event);
+}
+
+void Form5a::mousePressEvent(QMouseEvent* event) {
+    const QPoint global = event->globalPosition().toPoint();
+    if (!board_->notePressed(this, event->button(), global))
+        return;
+    if (event->button() == Qt::LeftButton) {
+        dragging_ = true;
+        dragOffset_ = global - pos();
+    }
+}
+
+void Form5a::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void Form5a::mouseReleaseEvent(QMouseEvent* event) {
+    if (!dragging_ || event->button() != Qt::LeftButton)
+        return;
+    dragging_ = false;
+    // The window ends where the pointer let go, then the place is saved.
+    move(event->globalPosition().toPoint() - dragOffset_);
+    if (pos() != placedAt_) {
+        topTwips_ = pixelsToTwips(y());
+        leftTwips_ = pixelsToTwips(x());
+        placedAt_ = pos();
+    }
+    board_->noteDragEnded(this);
+}
+
+} // namespace kova

@@ -1,0 +1,108 @@
+#include "x11_window.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace kova {
+
+namespace {
+
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
+    if (reply == nullptr)
+        return XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+
+struct StateAtoms {
+    xcb_atom_t state, skipTaskbar, skipPager;
+};
+
+StateAtoms stateAtoms(xcb_connection_t* c) {
+    return {internAtom(c, "_NET_WM_STATE"), internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+            internAtom(c, "_NET_WM_STATE_SKIP_PAGER")};
+}
+
+// The window's current _NET_WM_STATE atoms.
+QList<xcb_atom_t> currentStates(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state) {
+    QList<xcb_atom_t> atoms;
+    xcb_get_property_cookie_t cookie =
+        xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 1024);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr);
+    if (reply == nullptr)
+        return atoms;
+    if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+        const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
+        for (int i = 0; i < count; ++i)
+            atoms << data[i];
+    }
+    std::free(reply);
+    return atoms;
+}
+
+xcb_window_t rootOf(xcb_connection_t* c) {
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+} // namespace
+
+void keepOutOfTaskbar(QWidget* window) {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+        return;
+    const auto id = xcb_window_t(window->internalWinId());
+    const StateAtoms a = stateAtoms(c);
+    if (a.state == XCB_ATOM_NONE)
+        return;
+
+    // An unmapped window takes the property as its initial state ...
+    QList<xcb_atom_t> atoms = currentStates(c, id, a.state);
+    for (xcb_atom_t wanted : {a.skipTaskbar, a.skipPager}) {
+        if (!atoms.contains(wanted))
+            atoms << wanted;
+    }
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, a.state, XCB_ATOM_ATOM, 32,
+                        uint32_t(atoms.size()), atoms.constData());
+
+    // ... a mapped one is changed through the window manager.
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = a.state;
+    event.data.data32[0] = 1; // add
+    event.data.data32[1] = a.skipTaskbar;
+    event.data.data32[2] = a.skipPager;
+    event.data.data32[3] = 1; // normal application
+    xcb_send_event(c, 0, rootOf(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+}
+
+bool isKeptOutOfTaskbar(QWidget* window) {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+        return false;
+    const StateAtoms a = stateAtoms(c);
+    const QList<xcb_atom_t> atoms =
+        currentStates(c, xcb_window_t(window->internalWinId()), a.state);
+    return atoms.contains(a.skipTaskbar) && atoms.contains(a.skipPager);
+}
+
+} // namespace kova
