@@ -5,33 +5,33 @@ set -euo pipefail
 
 # The one list of packages. Keep it sorted by purpose.
 PACKAGES=(
-    # build
-    cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libx11-dev
-    # Japanese texts: Qt's own dialogs and a font to draw them
-    qt6-translations-l10n fonts-ipafont-gothic
-    # a virtual display with a tray host and a window manager
-    xvfb xauth trayer openbox dbus-x11
-    # driving and looking at the desktop in the end-to-end tests
-    xdotool imagemagick x11-utils wmctrl
-    # desktop settings (desktop icons) and a real POP3 server for the mail tests
-    libglib2.0-bin dovecot-pop3d
+  # build
+  cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libx11-dev
+  # Japanese texts: Qt's own dialogs and a font to draw them
+  qt6-translations-l10n fonts-ipafont-gothic
+  # a virtual display with a tray host and a window manager
+  xvfb xauth trayer openbox dbus-x11
+  # driving and looking at the desktop in the end-to-end tests
+  xdotool imagemagick x11-utils wmctrl
+  # desktop settings (desktop icons) and a real POP3 server for the mail tests
+  libglib2.0-bin dovecot-pop3d
 )
 
 missing=()
 for package in "${PACKAGES[@]}"; do
-    status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null || true)
-    [[ $status == ii* ]] || missing+=("$package")
+  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null || true)
+  [[ $status == ii* ]] || missing+=("$package")
 done
 
 if ((${#missing[@]} == 0)); then
-    exit 0
+  exit 0
 fi
 
 echo "install-deps: missing packages: ${missing[*]}"
 if [[ $(id -u) -ne 0 ]]; then
-    echo "install-deps: run as root to install them, for example:" >&2
-    echo "  sudo $0" >&2
-    exit 1
+  echo "install-deps: run as root to install them, for example:" >&2
+  echo "  sudo $0" >&2
+  exit 1
 fi
 
 export DEBIAN_FRONTEND=noninteractive

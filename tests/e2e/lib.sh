@@ -109,10 +109,12 @@ wait_until() {
   done
 }
 
+# True while PID runs (an ended child not yet waited for is a zombie: gone).
 process_alive() {
-  local state
-  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
-  [[ $state != Z* ]]
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  [[ ${stat:0:1} != Z ]]
 }
 
 process_gone() { ! process_alive "$1"; }

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds KovaShell and runs every test: first the unit and widget tests of an
+# address/undefined-sanitizer build (build-asan/), then the warning-free Debug
+# build (build/) with all tests, end-to-end ones included. Exits non-zero on any
+# failure; the last line printed is the CTest summary of the main run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+"$(pwd)/scripts/install-deps.sh"
+
+jobs=${KOVA_JOBS:-2}
+main_dir=${KOVA_BUILD_DIR:-build}
+asan_dir=${KOVA_ASAN_BUILD_DIR:-build-asan}
+configure() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOVA_WERROR=ON "$@" >/dev/null
+}
+
+echo "== sanitizer build ($asan_dir/)"
+configure "$asan_dir" -DKOVA_SANITIZE=ON
+ninja -C "$asan_dir" -j "$jobs"
+# A failure here is reported at the end, after the main run.
+asan_status=0
+ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1} \
+  ctest --test-dir "$asan_dir" -LE e2e --output-on-failure -j "$jobs" --no-label-summary ||
+  asan_status=$?
+
+echo "== main build ($main_dir/)"
+configure "$main_dir"
+ninja -C "$main_dir" -j "$jobs"
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+status=0
+ctest --test-dir "$main_dir" --output-on-failure -j "$jobs" --no-label-summary 2>&1 | tee "$log" ||
+  status=$?
+summary=$(grep -E '^[0-9]+% tests passed' "$log" | tail -n 1 || true)
+echo
+if ((asan_status != 0)); then
+  echo "The sanitizer run FAILED (see above)."
+  ((status != 0)) || status=$asan_status
+fi
+echo "${summary:-ctest gave no summary (exit status $status)}"
+exit "$status"
