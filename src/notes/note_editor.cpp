@@ -243,7 +243,9 @@ void Form4a::mnuTimer_Click() {
     timerDialog_->open();
 }
 
-Form6a* Form4a::timerDialog() const { return timerDialog_; }
+Form6a* Form4a::timerDialog() const {
+    return timerDialog_;
+}
 
 bool Form4a::hasTimer() const {
     return !Label1[0]->isHidden();
