@@ -3,10 +3,21 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 
 namespace kova {
+
+namespace {
+
+// "NAME=value" as env takes it: a shell variable name before the equals sign.
+bool isAssignment(const QString& word) {
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*="));
+    return pattern.match(word).hasMatch();
+}
+
+} // namespace
 
 QString programFromDesktopEntry(const QString& desktopEntryText) {
     bool inEntry = false;
@@ -17,13 +28,21 @@ QString programFromDesktopEntry(const QString& desktopEntryText) {
             inEntry = line == QLatin1String("[Desktop Entry]");
             continue;
         }
-        if (!inEntry || !line.startsWith(QLatin1String("Exec=")))
+        const int eq = line.indexOf(QLatin1Char('='));
+        // Blanks around the equals sign are allowed in desktop entries.
+        if (!inEntry || eq < 0 || line.left(eq).trimmed() != QLatin1String("Exec"))
             continue;
-        const QStringList words = QProcess::splitCommand(line.mid(5));
+        const QStringList words = QProcess::splitCommand(line.mid(eq + 1).trimmed());
+        bool afterEnv = false;
         for (const QString& word : words) {
-            // "env VAR=x prog" and field codes are not the program.
-            if (word == QLatin1String("env") || word.contains(QLatin1Char('=')) ||
-                word.startsWith(QLatin1Char('%')))
+            // Field codes (%u ...) and "env VAR=x" in front are not the program.
+            if (word.startsWith(QLatin1Char('%')))
+                continue;
+            if (!afterEnv && word == QLatin1String("env")) {
+                afterEnv = true;
+                continue;
+            }
+            if (afterEnv && isAssignment(word))
                 continue;
             return word;
         }
@@ -35,9 +54,8 @@ QString programFromDesktopEntry(const QString& desktopEntryText) {
 QString defaultMailer() {
     const QString fallback = QStringLiteral("thunderbird");
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"),
-                {QStringLiteral("query"), QStringLiteral("default"),
-                 QStringLiteral("x-scheme-handler/mailto")});
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                             QStringLiteral("x-scheme-handler/mailto")});
     if (!query.waitForFinished(3000) || query.exitCode() != 0)
         return fallback;
     const QString desktopFile = QString::fromUtf8(query.readAllStandardOutput()).trimmed();

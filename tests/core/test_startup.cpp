@@ -1,0 +1,237 @@
+#include "core/default_mailer.h"
+#include "core/main_window.h"
+#include "core/settings_file.h"
+#include "core/tray_menus.h"
+#include "platform/text_codec.h"
+
+#include "support/fake_platform.h"
+#include "support/temp_home.h"
+
+#include <QAction>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using kova::Form1;
+using kova::ReadSetting;
+using kova::WriteSetting;
+
+namespace {
+
+const QString kAlreadyOpen = u"このアプリケーションはすでに開かれています。"_s;
+
+// The settings file a first start writes, line by line; the mail program is
+// whatever this machine's default mail handler says.
+QByteArray firstRunFile(const QString& mailer) {
+    const QByteArray font("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
+    const char* lines[] = {"[a1]",
+                           "b01=110",
+                           "b02=",
+                           "b03=",
+                           "b04=",
+                           "b11=110",
+                           "b12=",
+                           "b13=",
+                           "b14=",
+                           "b21=110",
+                           "b22=",
+                           "b23=",
+                           "b24=",
+                           "b5=0",
+                           "Mailler=@MAILER@",
+                           "b6=1",
+                           "b7=True",
+                           "b8=False",
+                           "[Fusen]",
+                           "FontName=@FONT@",
+                           "FontSize=9",
+                           "BackColor=&HFFFFFF",
+                           "ForeColor=&H0",
+                           "Top=0",
+                           "Left=0",
+                           "[Option]",
+                           "Top=0",
+                           "Left=0",
+                           "[kmc]",
+                           "Top=0",
+                           "Left=0",
+                           "[desktop]",
+                           "click=0"};
+    QByteArray file;
+    for (const char* line : lines) {
+        QByteArray l(line);
+        l.replace("@MAILER@", kova::toShiftJis(mailer));
+        l.replace("@FONT@", font);
+        file += l + "\r\n";
+    }
+    return file;
+}
+
+// A start in a fresh data folder with every message box answered by the double.
+struct Session {
+    kova::test::TempHome home;
+    kova::test::FakePlatform platform;
+};
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartWritesExactlyTheFirstRunValuesInOrder() {
+        Session s;
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        const QString mailer = kova::defaultMailer();
+        QVERIFY(!mailer.isEmpty());
+        QCOMPARE(s.home.read("KovaShell.ini"), firstRunFile(mailer));
+        QVERIFY(s.platform.messages.isEmpty());
+        QVERIFY(!form.hasEnded());
+    }
+
+    void deletedSettingsFileIsRecreatedOnTheNextStart() {
+        Session s;
+        {
+            Form1 form;
+            QVERIFY(form.Form_Load({}));
+            form.mnuIcon_Click(1);
+        }
+        QVERIFY(QFile::remove(s.home.file("KovaShell.ini")));
+        Form1 again;
+        QVERIFY(again.Form_Load({}));
+        QCOMPARE(s.home.read("KovaShell.ini"), firstRunFile(kova::defaultMailer()));
+        // Passwords live in it: only the owner may read it.
+        QCOMPARE(QFileInfo(s.home.file("KovaShell.ini")).permissions().toInt() & 0x0077, 0);
+    }
+
+    void existingSettingsFileIsNotCompleted() {
+        Session s;
+        s.home.write("KovaShell.ini", "[a1]\r\nb7=True\r\n");
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        QCOMPARE(ReadSetting("a1", "b7"), u"True"_s);
+        QCOMPARE(ReadSetting("desktop", "click"), u"0"_s);
+        const QByteArray file = s.home.read("KovaShell.ini");
+        for (const char* absent : {"b01=", "b8=", "Mailler=", "[Fusen]", "[kmc]", "FontName="})
+            QVERIFY2(!file.contains(absent), absent);
+        QVERIFY(file.startsWith("[a1]\r\nb7=True\r\n"));
+    }
+
+    void everyStartResetsTheDesktopIconCommand_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("large icons") << QByteArray("1");
+        QTest::newRow("counted up") << QByteArray("17");
+        QTest::newRow("garbage") << QByteArray("abc");
+    }
+    void everyStartResetsTheDesktopIconCommand() {
+        QFETCH(QByteArray, stored);
+        Session s;
+        s.home.write("KovaShell.ini", "[desktop]\r\nclick=" + stored + "\r\n[a1]\r\nb7=True\r\n");
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        QCOMPARE(s.home.read("KovaShell.ini"),
+                 QByteArray("[desktop]\r\nclick=0\r\n[a1]\r\nb7=True\r\n"));
+    }
+
+    void secondCopyShowsTheMessageOnceAndEnds() {
+        Session s;
+        Form1 first;
+        QVERIFY(first.Form_Load({}));
+        first.mnuIcon_Click(1);
+        const QByteArray before = s.home.read("KovaShell.ini");
+
+        Form1 second;
+        QSignalSpy ended(&second, &Form1::ended);
+        QVERIFY(!second.Form_Load({}));
+        QCOMPARE(s.platform.messages, QStringList{kAlreadyOpen});
+        QCOMPARE(s.platform.messageButtons, QList<kova::Buttons>{kova::Buttons::Ok});
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(second.hasEnded());
+        // The first copy runs on untouched: its click value was not reset.
+        QVERIFY(!first.hasEnded());
+        QCOMPARE(s.home.read("KovaShell.ini"), before);
+        QCOMPARE(ReadSetting("desktop", "click"), u"2"_s);
+    }
+
+    void copyStartsAgainAfterTheFirstEnded() {
+        Session s;
+        {
+            Form1 first;
+            QVERIFY(first.Form_Load({}));
+            first.MnuEnd_Click();
+        }
+        Form1 second;
+        QVERIFY(second.Form_Load({}));
+        QVERIFY(s.platform.messages.isEmpty());
+    }
+
+    void mailTimerFollowsTheIntervalSetting_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("active");
+        QTest::newRow("fifteen minutes") << QByteArray("[a1]\r\nb5=15\r\n") << true;
+        QTest::newRow("zero") << QByteArray("[a1]\r\nb5=0\r\n") << false;
+        QTest::newRow("empty") << QByteArray("[a1]\r\nb5=\r\n") << false;
+        QTest::newRow("key missing") << QByteArray("[a1]\r\nb7=True\r\n") << false;
+        QTest::newRow("first run") << QByteArray() << false;
+    }
+    void mailTimerFollowsTheIntervalSetting() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, active);
+        Session s;
+        if (!file.isEmpty())
+            s.home.write("KovaShell.ini", file);
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        QCOMPARE(form.mailMinuteTimer().isActive(), active);
+        QCOMPARE(form.mailMinuteTimer().interval(), 60000);
+    }
+
+    void exitFromTheMenuAsksForLargeIconsAndEnds_data() {
+        QTest::addColumn<bool>("mailBusy");
+        QTest::newRow("idle") << false;
+        // The menu's exit does not wait for a running mail check.
+        QTest::newRow("mail check running") << true;
+    }
+    void exitFromTheMenuAsksForLargeIconsAndEnds() {
+        QFETCH(bool, mailBusy);
+        Session s;
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        form.mailBusy = mailBusy;
+        QSignalSpy ended(&form, &Form1::ended);
+        const auto startsBefore = s.platform.started.size();
+        form.menus().MnuEnd->trigger();
+        QCOMPARE(ReadSetting("desktop", "click"), u"1"_s);
+        // The component sees the large-icon command before the program goes.
+        QCOMPARE(s.platform.started.size(), startsBefore + 1);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toInt(), 0);
+        QCOMPARE(s.platform.beeps, 0);
+        QVERIFY(!form.mailMinuteTimer().isActive());
+    }
+
+    void closeRequestIsRefusedWithABeepWhileMailIsBusy() {
+        Session s;
+        s.home.write("KovaShell.ini", "[a1]\r\nb5=15\r\n");
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        QSignalSpy ended(&form, &Form1::ended);
+        form.mailBusy = true;
+        form.closeRequest();
+        QCOMPARE(s.platform.beeps, 1);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(!form.hasEnded());
+        QVERIFY(form.mailMinuteTimer().isActive());
+
+        // Once the check is over the same request ends the program, without writing.
+        form.mailBusy = false;
+        const QByteArray before = s.home.read("KovaShell.ini");
+        form.closeRequest();
+        QCOMPARE(s.platform.beeps, 1);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(s.home.read("KovaShell.ini"), before);
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
