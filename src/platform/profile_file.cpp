@@ -49,8 +49,7 @@ bool readLines(const QString& path, QStringList* lines, bool* utf8) {
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return false;
-    *utf8 = bytes.startsWith("\xEF\xBB\xBF");
-    *lines = splitLines(decodeFileText(bytes));
+    *lines = splitLines(decodeFileText(bytes, utf8));
     return true;
 }
 
@@ -88,7 +87,9 @@ QString singleLine(QString value) {
 
 } // namespace
 
-bool ProfileFile::exists() const { return QFileInfo(path_).isFile(); }
+bool ProfileFile::exists() const {
+    return QFileInfo(path_).isFile();
+}
 
 QString ProfileFile::read(const QString& section, const QString& key) const {
     QStringList lines;
@@ -112,12 +113,11 @@ QString ProfileFile::read(const QString& section, const QString& key) const {
     return {};
 }
 
-bool ProfileFile::write(const QString& section, const QString& key, const QString& value) const {
-    QStringList lines;
-    bool utf8 = false;
-    readLines(path_, &lines, &utf8); // a missing file is an empty one
-    const QString entry = key + QLatin1Char('=') + singleLine(value);
+namespace {
 
+void applyWrite(QStringList& lines, const QString& section, const QString& key,
+                const QString& value) {
+    const QString entry = key + QLatin1Char('=') + singleLine(value);
     int sectionAt = -1;
     int insertAt = -1; // after the section's last non-blank line
     for (int i = 0; i < lines.size(); ++i) {
@@ -136,17 +136,32 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
         if (line.kind == Line::Key && line.name.compare(key, Qt::CaseInsensitive) == 0) {
             // The stored name keeps its spelling; only the value changes.
             lines[i] = line.name + QLatin1Char('=') + singleLine(value);
-            insertAt = -2;
-            break;
+            return;
         }
         if (!lines.at(i).trimmed().isEmpty())
             insertAt = i + 1;
     }
-    if (sectionAt < 0) {
+    if (sectionAt < 0)
         lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
-    } else if (insertAt >= 0) {
+    else
         lines.insert(insertAt, entry);
-    }
+}
+
+} // namespace
+
+bool ProfileFile::write(const QString& section, const QString& key, const QString& value) const {
+    return write(QList<Entry>{{section, key, value}});
+}
+
+bool ProfileFile::write(const QList<Entry>& entries) const {
+    QStringList lines;
+    bool utf8 = false;
+    // A missing file is an empty one; one that is there but cannot be read
+    // would be replaced by the new entries alone.
+    if (!readLines(path_, &lines, &utf8) && QFileInfo::exists(path_))
+        return false;
+    for (const Entry& e : entries)
+        applyWrite(lines, e.section, e.key, e.value);
 
     QString text = lines.join(QLatin1String("\r\n"));
     text += QLatin1String("\r\n");

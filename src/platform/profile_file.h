@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace kova {
@@ -21,8 +22,18 @@ public:
 
     QString read(const QString& section, const QString& key) const;
     // Returns false when the file could not be written; callers that follow
-    // the classic rules ignore it.
+    // the classic rules ignore it. An existing file that cannot be read is
+    // never rewritten, so its content is not lost.
     bool write(const QString& section, const QString& key, const QString& value) const;
+
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // Several writes with one rewrite of the file; the result is the same as
+    // writing them one after another.
+    bool write(const QList<Entry>& entries) const;
 
 private:
     QString path_;

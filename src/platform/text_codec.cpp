@@ -74,14 +74,16 @@ bool looksLikeUtf8(const QByteArray& bytes) {
 
 } // namespace
 
-QString decodeFileText(const QByteArray& bytes) {
-    if (bytes.startsWith(kUtf8Bom))
-        return QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
+QString decodeFileText(const QByteArray& bytes, bool* utf8) {
+    const bool bom = bytes.startsWith(kUtf8Bom);
     // A file saved by a UTF-8 editor reads as what it says, so the next write
     // does not turn its text into mojibake for good.
-    if (looksLikeUtf8(bytes))
-        return QString::fromUtf8(bytes);
-    return fromShiftJis(bytes);
+    const bool isUtf8 = bom || looksLikeUtf8(bytes);
+    if (utf8 != nullptr)
+        *utf8 = isUtf8;
+    if (!isUtf8)
+        return fromShiftJis(bytes);
+    return QString::fromUtf8(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
 }
 
 } // namespace kova

@@ -21,7 +21,8 @@ QByteArray encodeFileText(const QString& text);
 
 // Whole-file text: UTF-8 when it starts with a BOM or is valid UTF-8 holding
 // kana or kanji (saved by a UTF-8 editor), else CP932.
-QString decodeFileText(const QByteArray& bytes);
+// `utf8`, when given, tells which of the two it was.
+QString decodeFileText(const QByteArray& bytes, bool* utf8 = nullptr);
 
 // Input methods often produce JIS look-alikes that CP932 spells differently
 // (wave dash, minus sign ...); this maps them to the CP932 forms.

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -86,6 +87,12 @@ private slots:
         QCOMPARE(ini.file().read("a1", "b02"), expected);
         // The cap is a read rule: the file keeps the whole value.
         QVERIFY(kova::decodeFileText(ini.bytes()).contains(value));
+    }
+
+    void capCountsUtf8BytesInAUtf8FileWithoutBom() {
+        Ini ini;
+        ini.put("[a1]\r\nb02=" + repeated("あ", 500).toUtf8() + "\r\n");
+        QCOMPARE(ini.file().read("a1", "b02"), repeated("あ", 341));
     }
 
     void emptyValueStaysAKeyAndReadsEmpty() {
@@ -231,6 +238,53 @@ private slots:
         QCOMPARE(ini.file().read("a1", "b7"), QStringLiteral("False"));
         QCOMPARE(ini.bytes().count("\r\n"), 3);
         QVERIFY(ini.file().read("a1", "b04").startsWith(QStringLiteral("pass")));
+    }
+
+    void severalValuesInOneWriteGiveTheSameFileAsOneByOne() {
+        const QList<ProfileFile::Entry> entries{
+            {"a1", "b01", "110"},    {"a1", "b02", ""},       {"Fusen", "FontName", "ゴシック"},
+            {"Option", "Top", "0"},  {"FUSEN", "top", "15"},  {"a1", "B01", "995"},
+            {"kmc", "Left", "a\nb"}, {"fusen", "Left", "30"}, {"desktop", "click", "0"},
+        };
+        for (const QByteArray& start : {QByteArray(), QByteArray("x=1\r\n[kmc]\r\nTop=5\r\n")}) {
+            Ini oneByOne;
+            Ini together;
+            if (!start.isNull()) {
+                oneByOne.put(start);
+                together.put(start);
+            }
+            for (const ProfileFile::Entry& e : entries)
+                QVERIFY(oneByOne.file().write(e.section, e.key, e.value));
+            QVERIFY(together.file().write(entries));
+            QCOMPARE(together.bytes(), oneByOne.bytes());
+        }
+    }
+
+    void symlinkedFileStaysALink() {
+        Ini ini;
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath("dotfiles.ini");
+        QFile(target).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::link(target, ini.path()));
+        QVERIFY(ini.file().write("a1", "b7", "True"));
+        QVERIFY(QFileInfo(ini.path()).isSymLink());
+        QFile linked(target);
+        QVERIFY(linked.open(QIODevice::ReadOnly));
+        QCOMPARE(linked.readAll(), QByteArray("[a1]\r\nb7=True\r\n"));
+    }
+
+    void unreadableFileIsNeverReplaced() {
+        Ini ini;
+        QVERIFY(ini.file().write("a1", "b7", "True"));
+        const QByteArray before = ini.bytes();
+        QVERIFY(::chmod(QFile::encodeName(ini.path()).constData(), 0200) == 0);
+        const auto restore =
+            qScopeGuard([&] { ::chmod(QFile::encodeName(ini.path()).constData(), 0600); });
+        if (::geteuid() == 0)
+            QSKIP("file permissions do not bind the superuser");
+        QVERIFY(!ini.file().write("a1", "b8", "False"));
+        ::chmod(QFile::encodeName(ini.path()).constData(), 0600);
+        QCOMPARE(ini.bytes(), before);
     }
 
     void newFileIsPrivateAndExistingModeIsKept() {

@@ -70,6 +70,11 @@ private slots:
             << false << QList<Event>{{T, 0}, {T, 50}} << QList<int>{515};
         QTest::newRow("sni right press between triggers breaks the pair")
             << false << QList<Event>{{T, 0}, {C, 50}, {T, 100}} << QList<int>{516};
+        // What Qt's XEmbed icon reports for one double-click; either decoder acts once.
+        QTest::newRow("xembed full double-click")
+            << true << QList<Event>{{T, 0}, {D, 150}, {T, 200}} << QList<int>{515};
+        QTest::newRow("xembed full double-click, sni decoder")
+            << false << QList<Event>{{T, 0}, {D, 150}, {T, 200}} << QList<int>{515};
         QTest::newRow("sni middle click ignored")
             << false << QList<Event>{{M, 0}, {M, 50}} << QList<int>{};
     }
