@@ -1,16 +1,28 @@
 #include "single_instance.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace kova {
 
 SingleInstance::SingleInstance(const QString& folder, const QString& name) {
-    acquired_ = tryLockAt(folder + QLatin1Char('/') + name);
-    if (!acquired_ && lock_->error() != QLockFile::LockFailedError)
-        acquired_ = tryLockAt(fallbackLockPath(folder, name));
+    if (lockAt(folder + QLatin1Char('/') + name) == Outcome::Unusable)
+        lockAt(fallbackLockPath(folder, name));
+}
+
+SingleInstance::~SingleInstance() {
+    // The file stays: removing it could pull it from under a copy starting now.
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 QString SingleInstance::fallbackLockPath(const QString& folder, const QString& name) {
@@ -23,15 +35,23 @@ QString SingleInstance::fallbackLockPath(const QString& folder, const QString& n
     return base + QLatin1Char('/') + name + QLatin1Char('-') + QString::fromLatin1(hash);
 }
 
-bool SingleInstance::tryLockAt(const QString& path) {
-    lock_ = std::make_unique<QLockFile>(path);
-    // Only a dead owner makes a lock stale; age alone never does.
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0))
-        return true;
-    // tryLock already removed a lock whose process is gone; a second try
-    // settles a race with such a removal.
-    return lock_->error() == QLockFile::LockFailedError && lock_->tryLock(100);
+SingleInstance::Outcome SingleInstance::lockAt(const QString& path) {
+    path_ = path;
+    // Close-on-exec: programs started from here must not keep the lock alive.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Outcome::Unusable;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error == EWOULDBLOCK ? Outcome::HeldElsewhere : Outcome::Unusable;
+    }
+    // Which process holds it, for people looking; the lock holds without it.
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+    [[maybe_unused]] const bool noted =
+        ::ftruncate(fd, 0) == 0 && ::pwrite(fd, pid.constData(), size_t(pid.size()), 0) > 0;
+    fd_ = fd;
+    return Outcome::Locked;
 }
 
 } // namespace kova

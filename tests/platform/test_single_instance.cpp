@@ -7,24 +7,35 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 using kova::SingleInstance;
 
 namespace {
 
 const QString kName = QStringLiteral("KovaShell.lock");
 
-// A lock file as QLockFile writes it, for process `pid` of program `app`.
-void writeLockFile(const QString& path, qint64 pid, const QString& app) {
+void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray::number(pid) + '\n' + app.toUtf8() + '\n' +
-            QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n' +
-            QSysInfo::bootUniqueId() + '\n');
+    f.write(bytes);
 }
 
 QByteArray firstLine(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed() : QByteArray();
+}
+
+// Another process that holds the lock on `path` until killed (one process, no
+// forked child keeping it); returns once it holds it.
+void holdLockInOtherProcess(QProcess* holder, const QString& path) {
+    holder->start(QStringLiteral("flock"),
+                  {QStringLiteral("--exclusive"), QStringLiteral("--nonblock"),
+                   QStringLiteral("--no-fork"), path, QStringLiteral("-c"),
+                   QStringLiteral("echo locked; exec sleep 600")});
+    QVERIFY(holder->waitForStarted());
+    QVERIFY(holder->waitForReadyRead(-1));
+    QCOMPARE(holder->readAllStandardOutput(), QByteArray("locked\n"));
 }
 
 } // namespace
@@ -42,12 +53,12 @@ private slots:
             SingleInstance second(dir.path(), kName);
             QVERIFY(!second.acquired());
         }
-        // The refused copy must not have removed the first one's lock.
-        QVERIFY(QFile::exists(dir.filePath(kName)));
-        first.reset();
-        QVERIFY(!QFile::exists(dir.filePath(kName)));
+        // The refused copy leaves the first one's lock as it was.
         SingleInstance third(dir.path(), kName);
-        QVERIFY(third.acquired());
+        QVERIFY(!third.acquired());
+        first.reset();
+        SingleInstance fourth(dir.path(), kName);
+        QVERIFY(fourth.acquired());
     }
 
     void copiesOnDifferentFoldersRunSideBySide() {
@@ -59,33 +70,63 @@ private slots:
         QVERIFY(second.acquired());
     }
 
-    void staleLockOfADeadProcessIsTakenOver() {
+    void leftoverLockFileIsTakenOver_data() {
+        QTest::addColumn<QByteArray>("content");
+        // As QLockFile writes it, for a process number beyond the kernel's largest.
+        QTest::newRow("dead process") << QByteArray::number(999999999) + "\nKovaShell\n" +
+                                             QSysInfo::machineHostName().toUtf8() + '\n' +
+                                             QSysInfo::machineUniqueId() + '\n' +
+                                             QSysInfo::bootUniqueId() + '\n';
+        QTest::newRow("our own number from an earlier run")
+            << QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+        // A crash between creating and writing the file.
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("garbage") << QByteArray("\x01\x02not a lock\n");
+    }
+    void leftoverLockFileIsTakenOver() {
+        QFETCH(QByteArray, content);
         QTemporaryDir dir;
-        // Beyond the kernel's largest process number: this process cannot exist.
-        writeLockFile(dir.filePath(kName), 999999999, QCoreApplication::applicationName());
+        writeFile(dir.filePath(kName), content);
         SingleInstance instance(dir.path(), kName);
         QVERIFY(instance.acquired());
         QCOMPARE(firstLine(dir.filePath(kName)),
                  QByteArray::number(QCoreApplication::applicationPid()));
     }
 
-    void lockOfAnotherLiveProcessIsRespected() {
+    void lockHeldByAnotherProcessIsRespectedUntilItEnds() {
         QTemporaryDir dir;
-        QProcess sleeper;
-        sleeper.start(QStringLiteral("sleep"), {QStringLiteral("600")});
-        QVERIFY(sleeper.waitForStarted());
+        QProcess holder;
         const auto stop = qScopeGuard([&] {
-            sleeper.kill();
-            sleeper.waitForFinished();
+            holder.kill();
+            holder.waitForFinished();
         });
-        writeLockFile(dir.filePath(kName), sleeper.processId(), QStringLiteral("sleep"));
+        holdLockInOtherProcess(&holder, dir.filePath(kName));
+        {
+            SingleInstance refused(dir.path(), kName);
+            QVERIFY(!refused.acquired());
+        }
+        // Killed without any clean-up: the lock goes with the process.
+        holder.kill();
+        QVERIFY(holder.waitForFinished());
         SingleInstance instance(dir.path(), kName);
-        QVERIFY(!instance.acquired());
+        QVERIFY(instance.acquired());
+    }
 
-        // The same number now belonging to another program is a leftover.
-        writeLockFile(dir.filePath(kName), sleeper.processId(), QStringLiteral("KovaShell"));
-        SingleInstance again(dir.path(), kName);
-        QVERIFY(again.acquired());
+    void programsStartedMeanwhileDoNotKeepTheLock() {
+        QTemporaryDir dir;
+        auto first = std::make_unique<SingleInstance>(dir.path(), kName);
+        QVERIFY(first->acquired());
+        // A launcher entry or mail program started while running outlives the program.
+        QProcess child;
+        child.start(QStringLiteral("sleep"), {QStringLiteral("600")});
+        QVERIFY(child.waitForStarted());
+        const auto stop = qScopeGuard([&] {
+            child.kill();
+            child.waitForFinished();
+        });
+        first.reset();
+        SingleInstance next(dir.path(), kName);
+        QVERIFY(next.acquired());
     }
 
     void folderThatCannotHoldALockStillAllowsOneCopy() {
@@ -95,9 +136,7 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", savedRuntime); });
         // A file where the folder should be: no lock can be made in it.
-        QFile blocker(dir.filePath("media"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        writeFile(dir.filePath("media"), "x");
         const QString folder = dir.filePath("media");
 
         SingleInstance first(folder, kName);
