@@ -3,12 +3,26 @@
 #include <QColor>
 #include <QString>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace kova {
 
 // Positions and sizes are kept in twips: 15 per device-independent pixel.
 constexpr int kTwipsPerPixel = 15;
-inline int twipsToPixels(double twips) { return int(twips >= 0 ? (twips / kTwipsPerPixel) + 0.5 : (twips / kTwipsPerPixel) - 0.5); }
-inline int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+// Rounds half away from zero. A damaged position ("1e30", "nan") gives the
+// nearest int (0 for "nan") instead of overflowing.
+inline int twipsToPixels(double twips) {
+    if (std::isnan(twips))
+        return 0;
+    const double pixels = std::round(twips / kTwipsPerPixel);
+    return int(std::clamp(pixels, double(std::numeric_limits<int>::min()),
+                          double(std::numeric_limits<int>::max())));
+}
+inline int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 // Colours are 24-bit numbers in &HBBGGRR order, written as "&H" + upper-case
 // hexadecimal without leading zeros ("&HFFFFFF", "&H0").

@@ -4,6 +4,8 @@
 #include <QPalette>
 #include <QTest>
 
+#include <limits>
+
 using namespace kova;
 
 class TestUnits : public QObject {
@@ -105,6 +107,21 @@ private slots:
         QFETCH(int, pixels);
         QCOMPARE(twipsToPixels(twips), pixels);
         QCOMPARE(twipsToPixels(pixelsToTwips(pixels)), pixels);
+    }
+
+    void damagedPositionsDoNotOverflow_data() {
+        QTest::addColumn<double>("twips");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("huge") << 1e30 << std::numeric_limits<int>::max();
+        QTest::newRow("huge negative") << -1e30 << std::numeric_limits<int>::min();
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity()
+                                  << std::numeric_limits<int>::max();
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
+    }
+    void damagedPositionsDoNotOverflow() {
+        QFETCH(double, twips);
+        QFETCH(int, pixels);
+        QCOMPARE(twipsToPixels(twips), pixels);
     }
 
     void numbersAreWrittenPlain_data() {
