@@ -42,6 +42,8 @@ constexpr int kMinHeightTwips = 4125;
 
 // Left edges of the timer strip labels 0..8, in twips.
 constexpr std::array<int, 9> kStripLefts = {840, 1320, 1680, 2040, 2400, 1200, 1560, 2280, 120};
+// The strip from left to right: heading, year / month / day, hour : minute.
+constexpr std::array<size_t, 9> kStripOrder = {8, 0, 5, 1, 6, 2, 3, 7, 4};
 
 QString editorText(const QString& stored) {
     QString t = stored;
@@ -105,12 +107,12 @@ Form4a::Form4a(NoteBoard* board) : QMainWindow(nullptr), board_(board) {
         palette.setColor(QPalette::Window, colorFromText(QStringLiteral("&H8000000D")));
         palette.setColor(QPalette::WindowText, colorFromBgr(0xFFFFFF));
         label->setPalette(palette);
-        label->move(twipsToPixels(kStripLefts[i]), twipsToPixels(3097));
         label->adjustSize();
         label->hide();
         Label1[i] = label;
     }
 
+    layoutStrip();
     Form_Load();
 }
 
@@ -209,8 +211,20 @@ void Form4a::Form_Resize() {
     Text1->resize(twipsToPixels(std::max(0, windowWidth - 100)), twipsToPixels(textHeight));
     Command1->move(twipsToPixels(windowWidth - 1950), twipsToPixels(textHeight + 75));
     Command2->move(twipsToPixels(windowWidth - 990), twipsToPixels(textHeight + 75));
-    for (size_t i = 0; i < Label1.size(); ++i)
-        Label1[i]->move(twipsToPixels(kStripLefts[i]), twipsToPixels(textHeight + 160));
+    stripTop_ = textHeight + 160;
+    layoutStrip();
+}
+
+void Form4a::layoutStrip() {
+    // Each label at its own left edge, or just after its left neighbour where
+    // a wider font would make them overlap.
+    int nextFree = 0;
+    for (size_t i : kStripOrder) {
+        QLabel* label = Label1[i];
+        const int left = std::max(twipsToPixels(kStripLefts[i]), nextFree);
+        label->move(left, twipsToPixels(stripTop_));
+        nextFree = left + label->width();
+    }
 }
 
 void Form4a::mnuFont_Click() {
@@ -265,6 +279,7 @@ void Form4a::setTimerStrip(const std::array<QString, 5>& texts, bool visible) {
         label->adjustSize();
         label->setVisible(visible);
     }
+    layoutStrip();
 }
 
 void Form4a::loadNote(Form5a* w) {

@@ -90,12 +90,14 @@ private:
     QStringList recordFields() const;
     bool post(int number, const QStringList& fields, bool edited);
     QSize frameExtra() const;
+    void layoutStrip();
 
     NoteBoard* board_;
     QColor backColor_;
     QColor foreColor_;
     QPointer<Form6a> timerDialog_;
     bool shownBefore_ = false;
+    int stripTop_ = 3097; // twips
     // The edited note's record as it was taken off the desktop.
     QString heldText_;
     QStringList heldFields_;

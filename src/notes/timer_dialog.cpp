@@ -151,6 +151,8 @@ void Form6a::open() {
     showValues();
     const QPoint place = editor_->pos();
     editor_->hide();
+    // Placed before it maps, so the window manager keeps the place.
+    move(place);
     show();
     move(place);
     raise();

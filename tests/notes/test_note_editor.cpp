@@ -79,6 +79,7 @@ private slots:
     void showingAHiddenNoteMeanwhileCannotCorruptTheEditedNote();
     void largeNoteOpensALargerEditor();
     void windowKeepsItsMinimumAndControlsFollowTheBottomEdge();
+    void timerStripReadsInOrderWithoutOverlap();
     void fontAndColourDialogsChangeOnlyWhenConfirmed();
     void secondEditorIsRefusedWhileOneIsOpen();
 
@@ -388,12 +389,30 @@ void TestNoteEditor::windowKeepsItsMinimumAndControlsFollowTheBottomEdge() {
     QCOMPARE(editor->Command2->pos(),
              QPoint(twipsToPixels(windowWidth - 990), twipsToPixels(textHeight + 75)));
     QCOMPARE(editor->Label1[8]->pos(), QPoint(twipsToPixels(120), twipsToPixels(textHeight + 160)));
-    QCOMPARE(editor->Label1[4]->pos(),
-             QPoint(twipsToPixels(2400), twipsToPixels(textHeight + 160)));
+    for (QLabel* label : editor->Label1)
+        QCOMPARE(label->y(), twipsToPixels(textHeight + 160));
     // The buttons stay inside the window.
     const QPoint buttonBottom =
         editor->Command2->mapTo(editor, editor->Command2->rect().bottomRight());
     QVERIFY(editor->rect().contains(buttonBottom));
+}
+
+void TestNoteEditor::timerStripReadsInOrderWithoutOverlap() {
+    Form4a* editor = openNewEditor();
+    editor->setTimerStrip({"2027", "12", "31", "23", "59"}, true);
+    const int order[] = {8, 0, 5, 1, 6, 2, 3, 7, 4};
+    const int lefts[] = {840, 1320, 1680, 2040, 2400, 1200, 1560, 2280, 120};
+    QCOMPARE(editor->Label1[8]->x(), twipsToPixels(120));
+    int previousRight = 0;
+    for (int i : order) {
+        QLabel* label = editor->Label1[size_t(i)];
+        QVERIFY(label->isVisible());
+        QVERIFY2(label->x() >= previousRight, qPrintable(QString::number(i)));
+        QVERIFY(label->x() >= twipsToPixels(lefts[i]));
+        QCOMPARE(label->y(), editor->Label1[8]->y());
+        previousRight = label->x() + label->width();
+    }
+    QVERIFY(previousRight <= editor->Command1->x());
 }
 
 void TestNoteEditor::fontAndColourDialogsChangeOnlyWhenConfirmed() {
