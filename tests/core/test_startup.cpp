@@ -8,12 +8,15 @@
 #include "support/temp_home.h"
 
 #include <QAction>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 using kova::Form1;
 using kova::ReadSetting;
+using kova::SettingsFileExists;
 using kova::WriteSetting;
 
 namespace {
@@ -163,6 +166,30 @@ private slots:
         Form1 second;
         QVERIFY(second.Form_Load({}));
         QVERIFY(s.platform.messages.isEmpty());
+    }
+
+    void startsWhenTheDataFolderCannotBeWritten() {
+        Session s;
+        QTemporaryDir runtime;
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray savedHome = qgetenv("KOVASHELL_HOME");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        // A file stands where the data folder should be (as unusable as read-only media).
+        s.home.write("blocked", "x");
+        qputenv("KOVASHELL_HOME", QFile::encodeName(s.home.file("blocked")));
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", savedRuntime);
+            qputenv("KOVASHELL_HOME", savedHome);
+        });
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        QVERIFY(s.platform.messages.isEmpty());
+        QVERIFY(!SettingsFileExists());
+        QCOMPARE(ReadSetting("a1", "b7"), QString());
+        // Still one copy only.
+        Form1 second;
+        QVERIFY(!second.Form_Load({}));
+        QCOMPARE(s.platform.messages, QStringList{kAlreadyOpen});
     }
 
     void mailTimerFollowsTheIntervalSetting_data() {
