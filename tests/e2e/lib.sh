@@ -54,8 +54,8 @@ e2e_fresh_home() {
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
   # A fresh start asks to install the desktop-icon component unless it is
-  # registered. The registration helper for tests is defined as
-  # e2e_preregister_component (below, once the component exists); tests of the
+  # registered: e2e_preregister_component, where defined in this file,
+  # registers it in the fresh home (KOVASHELL is set by now). Tests of the
   # question itself set E2E_NO_PREREGISTER=1.
   if [[ -z ${E2E_NO_PREREGISTER:-} ]] && declare -F e2e_preregister_component >/dev/null; then
     e2e_preregister_component
@@ -65,7 +65,7 @@ e2e_fresh_home() {
 e2e_cleanup() {
   local status=$?
   set +e
-  if ((status != 0)) && [[ -n ${DISPLAY:-} ]]; then
+  if ((status != 0)) && [[ -n ${E2E_OWN_DISPLAY:-} ]]; then
     screenshot "failure" >/dev/null 2>&1
     e2e_dump_logs
   fi
@@ -154,6 +154,7 @@ start_x() {
   wait_until "Xvfb to report its display" grep -q '[0-9]' "$display_file"
   process_alive "$xvfb" || fail "Xvfb did not start"
   export DISPLAY=:$(tr -dc '0-9' <"$display_file")
+  E2E_OWN_DISPLAY=$DISPLAY
 
   if [[ ${1:-} == --wm ]]; then
     openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
