@@ -4,6 +4,7 @@
 #include "core/settings_file.h"
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
+#include "notes/note_board.h"
 #include "platform/data_folder.h"
 #include "platform/seam.h"
 #include "platform/single_instance.h"
@@ -28,6 +29,7 @@ Form1::Form1(QObject* parent) : QObject(parent), menus_(std::make_unique<TrayMen
     desktopIcon_ = std::make_unique<DesktopIconExtension>(
         arguments_, Text4, [this] { closeRequest(); }, [this] { return ended_; });
     Timer1.setInterval(60000);
+    notes_ = std::make_unique<NoteBoard>();
     wireMenus();
 }
 
@@ -58,11 +60,14 @@ bool Form1::Form_Load(const QStringList& arguments) {
     // Launcher entries and stored notes are restored by their subsystems once
     // those are wired in here.
 
+    notes_->restoreNotes();
+
     const QString interval = ReadSetting(QStringLiteral("a1"), QStringLiteral("b5"));
     if (interval.isEmpty() || interval == QLatin1String("0"))
         Timer1.stop();
     else
         Timer1.start();
+    notes_->EditedNoteNumber = kNewNoteNumber;
     return true;
 }
 
@@ -71,6 +76,20 @@ void Form1::wireMenus() {
     connect(menus_->mnuIcon[1], &QAction::triggered, this, [this] { mnuIcon_Click(1); });
     connect(menus_->MnuMailChk, &QAction::triggered, this, &Form1::startMailCheck);
     connect(menus_->MnuEnd, &QAction::triggered, this, &Form1::MnuEnd_Click);
+
+    NoteMenus notes;
+    notes.mnuFusen = menus_->mnuFusen;
+    notes.mnuEdit = menus_->mnuEdit;
+    notes.mnuFusenTOPMOST = menus_->mnuFusenTOPMOST;
+    notes.mnuFusenBACKMOST = menus_->mnuFusenBACKMOST;
+    notes.mnuFusenNonVisible = menus_->mnuFusenNonVisible;
+    notes.mnuKill = menus_->mnuKill;
+    notes.mnuNewHusen = menus_->mnuNewHusen;
+    notes.ensureFusenVisible = [this](int n) { return menus_->ensureFusenVisible(n); };
+    notes.fusenVisible = [this](int n) { return menus_->fusenVisible(n); };
+    notes_->attachMenus(notes);
+    connect(menus_.get(), &TrayMenus::fusenVisibleTriggered, notes_.get(),
+            &NoteBoard::mnuFusenVisible_Click);
 }
 
 void Form1::waitForTray() {

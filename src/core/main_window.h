@@ -14,6 +14,7 @@ class DesktopIconExtension;
 class SingleInstance;
 class TrayIcon;
 class TrayMenus;
+class NoteBoard;
 
 // Form1: the hidden main window. It is never shown; it owns the tray icon and
 // both menus, runs the start-up and the two exits, and wires the subsystems.
@@ -39,6 +40,7 @@ public:
     void LoadDesktopIconExtension();
 
     TrayMenus& menus() const { return *menus_; }
+    NoteBoard& notes() const { return *notes_; }
     bool hasEnded() const { return ended_; }
     const QTimer& mailMinuteTimer() const { return Timer1; }
 
@@ -64,6 +66,8 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<DesktopIconExtension> desktopIcon_;
+    // The posted notes, their store and commands.
+    std::unique_ptr<NoteBoard> notes_;
     QStringList arguments_;
     // Counts minutes for the automatic mail check.
     QTimer Timer1;

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <climits>
@@ -212,14 +213,16 @@ void Form5a::setStacking(NoteStacking stacking) {
         flags |= Qt::WindowStaysOnBottomHint;
     if (flags == windowFlags())
         return;
-    const bool shown = isVisible();
-    const QPoint place = pos();
-    // Changing the flags hides the window and may recreate it.
-    setWindowFlags(flags);
-    move(place);
-    if (shown)
-        show();
-    if (stacking == NoteStacking::TopMost && shown)
+    if (!isVisible() || windowHandle() == nullptr) {
+        setWindowFlags(flags);
+        return;
+    }
+    // A shown note changes its layer in place: hiding and showing it again
+    // would let the window manager drop its other states.
+    overrideWindowFlags(flags);
+    windowHandle()->setFlags(flags);
+    setWindowLayer(this, stacking == NoteStacking::TopMost, stacking == NoteStacking::BackMost);
+    if (stacking == NoteStacking::TopMost)
         raise();
 }
 

@@ -95,6 +95,32 @@ void keepOutOfTaskbar(QWidget* window) {
     xcb_flush(c);
 }
 
+void setWindowLayer(QWidget* window, bool above, bool below) {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+        return;
+    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
+    const std::pair<xcb_atom_t, bool> changes[] = {
+        {internAtom(c, "_NET_WM_STATE_BELOW"), below},
+        {internAtom(c, "_NET_WM_STATE_ABOVE"), above},
+    };
+    for (const auto& [atom, set] : changes) {
+        xcb_client_message_event_t event;
+        std::memset(&event, 0, sizeof event);
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = xcb_window_t(window->internalWinId());
+        event.type = state;
+        event.data.data32[0] = set ? 1 : 0;
+        event.data.data32[1] = atom;
+        event.data.data32[3] = 1;
+        xcb_send_event(c, 0, rootOf(c),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                       reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(c);
+}
+
 bool isKeptOutOfTaskbar(QWidget* window) {
     xcb_connection_t* c = x11Connection();
     if (c == nullptr || window == nullptr || window->internalWinId() == 0)

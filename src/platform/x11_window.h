@@ -10,6 +10,10 @@ namespace kova {
 // and before each show. Does nothing off X11.
 void keepOutOfTaskbar(QWidget* window);
 
+// Puts a shown window into the window manager's layer above (or below) the
+// ordinary windows, or back into the ordinary layer, without remapping it.
+void setWindowLayer(QWidget* window, bool above, bool below);
+
 // True when the window currently carries both states (tests, diagnostics).
 bool isKeptOutOfTaskbar(QWidget* window);
 
