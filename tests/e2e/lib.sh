@@ -54,12 +54,19 @@ e2e_fresh_home() {
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
   # A fresh start asks to install the desktop-icon component unless it is
-  # registered: e2e_preregister_component, where defined in this file,
-  # registers it in the fresh home (KOVASHELL is set by now). Tests of the
-  # question itself set E2E_NO_PREREGISTER=1.
-  if [[ -z ${E2E_NO_PREREGISTER:-} ]] && declare -F e2e_preregister_component >/dev/null; then
+  # registered. Tests of that question set E2E_NO_PREREGISTER=1.
+  if [[ -z ${E2E_NO_PREREGISTER:-} ]]; then
     e2e_preregister_component
   fi
+}
+
+# Registers the desktop-icon component (built beside the program) in the fresh
+# home's registry store, as answering "yes" at a first start would.
+e2e_preregister_component() {
+  local bin
+  bin=$(dirname "$KOVASHELL")
+  "$bin/kovashell-regsvr" /s "$bin/KovaShell.so" >"$E2E_DIR/regsvr.log" 2>&1 ||
+    fail "could not register the desktop-icon component: $(cat "$E2E_DIR/regsvr.log")"
 }
 
 e2e_cleanup() {
