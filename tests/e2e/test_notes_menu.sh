@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The note menu on a real display: a right press on a note opens it; top-most
+# lifts the note into the window manager's upper layer (still out of the task
+# bar) and is stored; hide takes the note off the screen and stores it hidden.
+source "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+
+if ! declare -F e2e_preregister_component >/dev/null; then
+  bin=$(dirname "$KOVASHELL")
+  "$bin/kovashell-regsvr" /s "$bin/KovaShell.so" >"$E2E_DIR/regsvr.log" 2>&1 ||
+    fail "could not register the desktop-icon component"
+fi
+
+printf '"%s"\r\n' "ＭＳ Ｐゴシック" 12 False False "&HC0FFC0" "&H0" True 3000 3000 "" "" "" "" "" \
+  False | iconv -f UTF-8 -t CP932 >"$KOVASHELL_HOME/KovaShell0.hsn"
+printf '%s\r\n' "右クリックのメモ" | iconv -f UTF-8 -t CP932 >"$KOVASHELL_HOME/KovaShell0.log"
+
+field() { tr -d '\r' <"$KOVASHELL_HOME/KovaShell0.hsn" | sed -n "$(($1 + 1))p" | tr -d '"'; }
+note_id() { windows_of "$KOVA_PID" | awk -F '\t' '$4 == "付箋紙" { print $1; exit }'; }
+has_note() { [[ -n $(note_id) ]]; }
+has_no_note() { [[ -z $(note_id) ]]; }
+note_above() { xprop -id "$(note_id)" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+
+# choose_note_item N: right press on the note, then the N-th menu item.
+choose_note_item() {
+  xdotool mousemove 210 205 click 3
+  wait_until "the note menu to open" has_popup "$KOVA_PID"
+  echo "note menu: $(screenshot "menu-$1")"
+  local i
+  for ((i = 0; i < $1; i++)); do xdotool key Down; done
+  xdotool key Return
+  wait_until "the note menu to close" has_no_popup "$KOVA_PID"
+}
+
+start_x --wm
+start_kovashell_with_icon
+wait_until "the note on the screen" has_note
+
+choose_note_item 2 # 最前面に表示
+wait_until "the note in the upper layer" note_above
+xprop -id "$(note_id)" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR ||
+  fail "the top-most note came into the task bar"
+wait_until "top-most stored" test "$(field 14)" = True
+echo "top-most: $(screenshot topmost)"
+
+choose_note_item 4 # 非表示
+wait_until "the note hidden" has_no_note
+wait_until "hidden stored" test "$(field 6)" = False
+[[ $(field 14) == True ]] || fail "hiding changed the z-order field"
