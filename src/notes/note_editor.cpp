@@ -10,10 +10,12 @@
 #include "platform/units.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -50,6 +52,33 @@ QString editorText(const QString& stored) {
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return t;
+}
+
+// A place saved on a larger or a since removed monitor would leave the
+// editor out of reach: such a window comes up on the nearest screen instead.
+QPoint onSomeScreen(const QRect& frame) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QRect nearest;
+    long long best = -1;
+    for (QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        if (area.intersects(frame))
+            return frame.topLeft();
+        const long long dx =
+            std::max({0, area.left() - frame.right(), frame.left() - area.right()});
+        const long long dy =
+            std::max({0, area.top() - frame.bottom(), frame.top() - area.bottom()});
+        if (best < 0 || dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = area;
+        }
+    }
+    if (best < 0)
+        return frame.topLeft();
+    return QPoint(std::clamp(frame.left(), nearest.left(),
+                             std::max(nearest.left(), nearest.right() - frame.width() + 1)),
+                  std::clamp(frame.top(), nearest.top(),
+                             std::max(nearest.top(), nearest.bottom() - frame.height() + 1)));
 }
 
 } // namespace
@@ -128,7 +157,7 @@ void Form4a::Form_Load() {
     const int left =
         int(std::clamp<long long>(leadingNumber(fusenSetting("Left")), -15000000, 15000000));
     resize(twipsToPixels(kMinWidthTwips), twipsToPixels(kMinHeightTwips));
-    move(twipsToPixels(left), twipsToPixels(top));
+    move(onSomeScreen(QRect(QPoint(twipsToPixels(left), twipsToPixels(top)), size())));
 
     QFont font = Text1->font();
     const QString name = fusenSetting("FontName");

@@ -8,9 +8,11 @@
 #include "platform/profile_file.h"
 #include "platform/units.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -72,6 +74,7 @@ private slots:
     void emptyTextIsRefusedAndTheEditorStaysOpen();
     void twoNewNotesTakeTheTwoLowestFreeNumbers();
     void editorReopensWhereItWasClosed();
+    void editorSavedOffEveryScreenOpensOnOne();
     void editedNoteKeepsItsPlaceAndZOrderState_data();
     void editedNoteKeepsItsPlaceAndZOrderState();
     void leavingAnEditLeavesTheNoteAndItsFilesUnchanged_data();
@@ -227,6 +230,18 @@ void TestNoteEditor::editorReopensWhereItWasClosed() {
     editor->Command1->click();
     QCOMPARE(home_->read("KovaShell0.hsn"), fieldFileBytes(noteFields("3000", "4500")));
     QCOMPARE(board_->NoteWindows(1)->pos(), QPoint(300, 200));
+}
+
+void TestNoteEditor::editorSavedOffEveryScreenOpensOnOne() {
+    ProfileFile ini(home_->file("KovaShell.ini"));
+    ini.write("Fusen", "Top", "150000");
+    ini.write("Fusen", "Left", "-90000");
+    Form4a* editor = openNewEditor();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(editor->pos()));
+    editor->Command2->click();
+    // Closing writes where it really stood.
+    QCOMPARE(ini.read("Fusen", "Left"), QString::number(pixelsToTwips(screen.left())));
 }
 
 void TestNoteEditor::editedNoteKeepsItsPlaceAndZOrderState_data() {

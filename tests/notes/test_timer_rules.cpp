@@ -16,36 +16,18 @@ std::array<QString, 5> strip(const char* y, const char* mo, const char* d, const
             QString::fromLatin1(h), QString::fromLatin1(mi)};
 }
 
-QStringList labels(const TimerValues& v) {
-    QStringList out;
-    for (int i = F::Year; i <= F::Minute; ++i)
-        out << v.label(F(i));
-    return out;
-}
-
-QList<int> barValues(const TimerValues& v) {
-    QList<int> out;
-    for (int i = F::Year; i <= F::Minute; ++i)
-        out << v.bar(F(i)).value;
-    return out;
-}
-
 } // namespace
 
 class TestTimerRules : public QObject {
     Q_OBJECT
 private slots:
     void clockLineHasTwoBlanksAndAFullWidthColon();
-    void openingWithoutTimerShowsTheCurrentMinutePadded();
-    void openingWithTimerShowsTheStoredTarget();
-    void storedYearBeforeTheCurrentYearWidensTheYearBar();
     void valueLabelsExceptTheYearArePaddedToTwoDigits_data();
     void valueLabelsExceptTheYearArePaddedToTwoDigits();
     void monthStepKeepsTheDayWithinTheMonth_data();
     void monthStepKeepsTheDayWithinTheMonth();
     void yearStepReappliesFebruaryOnly_data();
     void yearStepReappliesFebruaryOnly();
-    void calendarClickMovesLabelsButNotBars();
     void barsStayWithinTheirRanges();
 };
 
@@ -53,42 +35,6 @@ void TestTimerRules::clockLineHasTwoBlanksAndAFullWidthColon() {
     QCOMPARE(kova::timerClockLine(kOpening), QString::fromUtf8("2002/05/03  09：05"));
     QCOMPARE(kova::timerClockLine(QDateTime(QDate(2010, 12, 31), QTime(23, 59))),
              QString::fromUtf8("2010/12/31  23：59"));
-}
-
-void TestTimerRules::openingWithoutTimerShowsTheCurrentMinutePadded() {
-    TimerValues v;
-    v.open(kOpening, false, kNoStrip);
-    QCOMPARE(labels(v), QStringList({"2002", "05", "03", "09", "05"}));
-    QCOMPARE(barValues(v), QList<int>({2002, 5, 3, 9, 5}));
-    QCOMPARE(v.calendarDate(), QDate(2002, 5, 3));
-    QCOMPARE(v.bar(F::Year).minimum, 2002);
-    QCOMPARE(v.bar(F::Year).maximum, 2099);
-    QCOMPARE(v.bar(F::Month).minimum, 1);
-    QCOMPARE(v.bar(F::Month).maximum, 12);
-    QCOMPARE(v.bar(F::Day).maximum, 31);
-    QCOMPARE(v.bar(F::Hour).maximum, 23);
-    QCOMPARE(v.bar(F::Minute).maximum, 59);
-}
-
-void TestTimerRules::openingWithTimerShowsTheStoredTarget() {
-    TimerValues v;
-    v.open(kOpening, true, strip("2004", "02", "29", "23", "00"));
-    QCOMPARE(labels(v), QStringList({"2004", "02", "29", "23", "00"}));
-    QCOMPARE(barValues(v), QList<int>({2004, 2, 29, 23, 0}));
-    QCOMPARE(v.bar(F::Day).maximum, 29);
-    QCOMPARE(v.calendarDate(), QDate(2004, 2, 29));
-}
-
-void TestTimerRules::storedYearBeforeTheCurrentYearWidensTheYearBar() {
-    TimerValues v;
-    v.open(QDateTime(QDate(2005, 1, 10), QTime(8, 0)), true, strip("2002", "05", "03", "12", "30"));
-    QCOMPARE(v.label(F::Year), QString("2002"));
-    QCOMPARE(v.bar(F::Year).minimum, 2002);
-    QCOMPARE(v.bar(F::Year).value, 2002);
-    v.barChanged(F::Year, 2003);
-    QCOMPARE(v.label(F::Year), QString("2003"));
-    v.barChanged(F::Year, 1990);
-    QCOMPARE(v.label(F::Year), QString("2002"));
 }
 
 void TestTimerRules::valueLabelsExceptTheYearArePaddedToTwoDigits_data() {
@@ -188,18 +134,6 @@ void TestTimerRules::yearStepReappliesFebruaryOnly() {
     QCOMPARE(v.label(F::Year), QString::number(year));
     QCOMPARE(v.label(F::Day), dayAfter);
     QCOMPARE(v.bar(F::Day).maximum, dayMaximum);
-}
-
-void TestTimerRules::calendarClickMovesLabelsButNotBars() {
-    TimerValues v;
-    v.open(kOpening, false, kNoStrip);
-    v.barChanged(F::Day, 31);
-    v.dateClicked(QDate(2003, 2, 14));
-    QCOMPARE(labels(v), QStringList({"2003", "02", "14", "09", "05"}));
-    QCOMPARE(v.bar(F::Year).value, 2002);
-    QCOMPARE(v.bar(F::Month).value, 5);
-    QCOMPARE(v.bar(F::Day).maximum, 28);
-    QCOMPARE(v.bar(F::Day).value, 28);
 }
 
 void TestTimerRules::barsStayWithinTheirRanges() {
