@@ -227,7 +227,8 @@ void Form5a::setStacking(NoteStacking stacking) {
 }
 
 bool Form5a::event(QEvent* event) {
-    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
+    // Before every map, and again when the X window is recreated while shown.
+    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible()))
         keepOutOfTaskbar(this);
     return QWidget::event(event);
 }

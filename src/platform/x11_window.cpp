@@ -1,6 +1,8 @@
 #include "x11_window.h"
 
+#include <QByteArray>
 #include <QGuiApplication>
+#include <QHash>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -18,12 +20,23 @@ xcb_connection_t* x11Connection() {
 }
 
 xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+    // Atoms live as long as the display connection; ask the server once.
+    static xcb_connection_t* cachedFor = nullptr;
+    static QHash<QByteArray, xcb_atom_t> cache;
+    if (cachedFor != c) {
+        cache.clear();
+        cachedFor = c;
+    }
+    const QByteArray key(name);
+    if (const auto it = cache.constFind(key); it != cache.constEnd())
+        return it.value();
     xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name);
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
     if (reply == nullptr)
         return XCB_ATOM_NONE;
     const xcb_atom_t atom = reply->atom;
     std::free(reply);
+    cache.insert(key, atom);
     return atom;
 }
 

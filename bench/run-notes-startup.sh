@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Note start-up benchmark: builds the Release program (build-release/) and the
+# benchmark, starts a private Xvfb with trayer, and prints the median time from
+# start until 101 stored notes are on the screen, and the resident memory; then
+# the same with no notes.
+#
+#   bench/run-notes-startup.sh [RUNS]     (default 11)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KOVA_BENCH_BUILD:-$root/build-release}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -j2 -C "$build" KovaShell kovashell-regsvr notes_startup_bench
+
+# shellcheck source=../tests/e2e/lib.sh
+source "$root/tests/e2e/lib.sh"
+e2e_init "$build/bin/KovaShell"
+# Registered once, so that no run asks to install the desktop-icon component.
+"$build/bin/kovashell-regsvr" /s "$build/bin/KovaShell.so" >/dev/null 2>&1 || true
+start_x
+
+# A data folder with 101 notes of a few lines of Japanese text, spread over
+# the screen, and one without notes; both with their settings file.
+with=$E2E_DIR/with-notes
+without=$E2E_DIR/without-notes
+mkdir -p "$with" "$without"
+KOVASHELL_HOME=$without "$build/bin/KovaShell" &
+pid=$!
+wait_until "the first-run settings" test -s "$without/KovaShell.ini"
+sleep 1
+stop_process "$pid"
+rm -f "$without"/*.lock
+cp "$without/KovaShell.ini" "$with/"
+for n in $(seq 0 100); do
+  top=$(((n / 10) * 70 * 15 + 600))
+  left=$(((n % 10) * 100 * 15))
+  printf '"%s"\r\n' "ＭＳ Ｐゴシック" 9 False False "&H80FFFF" "&H0" True "$top" "$left" \
+    "" "" "" "" "" False | iconv -f UTF-8 -t CP932 >"$with/KovaShell$n.hsn"
+  printf '%s\r\n' "メモ $n" "牛乳と卵を買う" "会議は三時から" | iconv -f UTF-8 -t CP932 \
+    >"$with/KovaShell$n.log"
+done
+
+runs=${1:-11}
+"$build/bin/notes_startup_bench" "$build/bin/KovaShell" "$with" 101 "$runs"
+"$build/bin/notes_startup_bench" "$build/bin/KovaShell" "$without" 0 "$runs"
