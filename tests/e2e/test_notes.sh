@@ -6,6 +6,15 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
+# The mapped note windows of the program (title "付箋紙"), one id a line.
+note_ids() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
+    xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '= "付箋紙"$' && printf '0x%x\n' "$id"
+  done
+  return 0
+}
+
 if ! declare -F e2e_preregister_component >/dev/null; then
   bin=$(dirname "$KOVASHELL")
   "$bin/kovashell-regsvr" /s "$bin/KovaShell.so" >"$E2E_DIR/regsvr.log" 2>&1 ||
@@ -29,7 +38,7 @@ field() {
 # The mapped note windows of the program, one "ID X Y" line each.
 note_windows() {
   local id
-  for id in $(windows_of "$KOVA_PID" | awk -F '\t' '$4 == "付箋紙" { print $1 }'); do
+  for id in $(note_ids); do
     xwininfo -id "$id" | awk -v id="$id" '
       /Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
       END { print id, x, y }'

@@ -5,6 +5,15 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
+# The mapped note windows of the program (title "付箋紙"), one id a line.
+note_ids() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
+    xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '= "付箋紙"$' && printf '0x%x\n' "$id"
+  done
+  return 0
+}
+
 if ! declare -F e2e_preregister_component >/dev/null; then
   bin=$(dirname "$KOVASHELL")
   "$bin/kovashell-regsvr" /s "$bin/KovaShell.so" >"$E2E_DIR/regsvr.log" 2>&1 ||
@@ -16,7 +25,7 @@ printf '"%s"\r\n' "ＭＳ Ｐゴシック" 12 False False "&HC0FFC0" "&H0" True 
 printf '%s\r\n' "右クリックのメモ" | iconv -f UTF-8 -t CP932 >"$KOVASHELL_HOME/KovaShell0.log"
 
 field() { tr -d '\r' <"$KOVASHELL_HOME/KovaShell0.hsn" | sed -n "$(($1 + 1))p" | tr -d '"'; }
-note_id() { windows_of "$KOVA_PID" | awk -F '\t' '$4 == "付箋紙" { print $1; exit }'; }
+note_id() { note_ids | head -n 1; }
 has_note() { [[ -n $(note_id) ]]; }
 has_no_note() { [[ -z $(note_id) ]]; }
 note_above() { xprop -id "$(note_id)" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
