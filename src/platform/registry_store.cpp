@@ -226,7 +226,7 @@ std::optional<RegistryKey> RegistryStore::openKey(RegistryRoot root, const QStri
     Document doc;
     if (!full || !readDocument(path_, &doc) || !keyExists(doc, *full))
         return std::nullopt;
-    return RegistryKey(this, *full);
+    return RegistryKey(path_, *full);
 }
 
 std::optional<RegistryKey> RegistryStore::createKey(RegistryRoot root, const QString& path) const {
@@ -249,7 +249,7 @@ std::optional<RegistryKey> RegistryStore::createKey(RegistryRoot root, const QSt
     }
     if (changed && !writeFileAtomically(path_, serialize(doc)))
         return std::nullopt;
-    return RegistryKey(this, *full);
+    return RegistryKey(path_, *full);
 }
 
 bool RegistryStore::deleteTree(RegistryRoot root, const QString& path) const {
@@ -311,14 +311,14 @@ std::optional<int> RegistryKey::queryValueSize(const QString& name) const {
 }
 
 std::optional<QByteArray> RegistryKey::queryValue(const QString& name) const {
-    const auto data = store_->value(path_, name);
+    const auto data = RegistryStore(storePath_).value(path_, name);
     if (!data)
         return std::nullopt;
     return data->toUtf8() + '\0';
 }
 
 bool RegistryKey::setStringValue(const QString& name, const QString& value) const {
-    return store_->setValue(path_, name, value);
+    return RegistryStore(storePath_).setValue(path_, name, value);
 }
 
 QString classIdText(const ClassId& id) {

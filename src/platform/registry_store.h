@@ -32,9 +32,10 @@ public:
 
 private:
     friend class RegistryStore;
-    RegistryKey(const RegistryStore* store, QString path) : store_(store), path_(std::move(path)) {}
-    const RegistryStore* store_;
-    QString path_; // full path, root name first
+    RegistryKey(QString storePath, QString path)
+        : storePath_(std::move(storePath)), path_(std::move(path)) {}
+    QString storePath_; // a key may outlive the store object it came from
+    QString path_;      // full path, root name first
 };
 
 // A small registry kept in one text file, in the layout of a .reg export:

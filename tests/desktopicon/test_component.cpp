@@ -1,0 +1,323 @@
+#include "platform/profile_file.h"
+#include "platform/registry_store.h"
+#include "shellext/component_names.h"
+#include "shellext/component_registration.h"
+#include "shellext/desktop_commands.h"
+#include "support/temp_home.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kova;
+
+namespace {
+
+QString binary(const char* name) {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
+}
+
+// A folder of stand-ins for the desktops' tools; each appends its name and
+// arguments (one per line, then a blank line) to a log.
+class StandIns {
+public:
+    explicit StandIns(const QStringList& tools) {
+        for (const QString& tool : tools) {
+            QFile f(dir_.filePath(tool));
+            f.open(QIODevice::WriteOnly);
+            f.write("#!/bin/sh\n{ printf '%s\\n' \"${0##*/}\" \"$@\"; echo; } >> \"" +
+                    QFile::encodeName(log()) + "\"\n");
+            f.close();
+            f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        }
+    }
+    QString path() const { return dir_.path(); }
+    QString log() const { return dir_.filePath(QStringLiteral("log")); }
+    QStringList calls() const {
+        QFile f(log());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QStringList calls = QString::fromUtf8(f.readAll()).split(QStringLiteral("\n\n"));
+        calls.removeAll(QString());
+        return calls;
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Runs the real loader for our class id, as the program does.
+int runLoader(const QString& path, const QString& desktop) {
+    QProcess loader;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), path);
+    env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), desktop);
+    loader.setProcessEnvironment(env);
+    loader.start(binary(component::kLoaderTool), {QLatin1String(component::kClassId)});
+    if (!loader.waitForFinished(60000))
+        return -1;
+    return loader.exitCode();
+}
+
+int runRegistrationTool(const QStringList& args) {
+    QProcess tool;
+    tool.start(binary(component::kRegistrationTool), args);
+    if (!tool.waitForFinished(60000))
+        return -1;
+    return tool.exitCode();
+}
+
+QString registeredLibrary() {
+    return inprocServerPath(RegistryStore(), *parseClassIdText(QLatin1String(component::kClassId)));
+}
+
+const char* const kGnomeSmall =
+    "gsettings\nset\norg.gnome.shell.extensions.ding\nicon-size\n'small'";
+const char* const kGnomeLarge =
+    "gsettings\nset\norg.gnome.shell.extensions.ding\nicon-size\n'large'";
+const char* const kMateSmall =
+    "gsettings\nset\norg.mate.caja.icon-view\ndefault-zoom-level\n'small'";
+const char* const kMateLarge =
+    "gsettings\nset\norg.mate.caja.icon-view\ndefault-zoom-level\n'large'";
+const char* const kXfceSmall =
+    "xfconf-query\n-c\nxfce4-desktop\n-p\n/desktop-icons/icon-size\n-n\n-t\nuint\n-s\n32";
+const char* const kXfceLarge =
+    "xfconf-query\n-c\nxfce4-desktop\n-p\n/desktop-icons/icon-size\n-n\n-t\nuint\n-s\n64";
+
+} // namespace
+
+class TestComponent : public QObject {
+    Q_OBJECT
+private slots:
+    void iconSizeFollowsTheCommand_data();
+    void iconSizeFollowsTheCommand();
+    void desktopIsTheFirstKnownOfTheList_data();
+    void desktopIsTheFirstKnownOfTheList();
+    void plasmaGetsItsScriptThroughQdbusOrGdbus();
+    void missingToolOrUnknownDesktopRunsNothing();
+    void loadedComponentRunsTheDesktopsCommand_data();
+    void loadedComponentRunsTheDesktopsCommand();
+    void registrationToolRegistersAndUnregisters();
+    void registrationToolTakesAnUnquotedPathWithBlanks();
+    void registrationToolFailsForAMissingLibrary();
+    void loaderIgnoresAnUnregisteredClass();
+};
+
+void TestComponent::iconSizeFollowsTheCommand_data() {
+    QTest::addColumn<QString>("click");
+    QTest::addColumn<QString>("b6");
+    QTest::addColumn<int>("size");
+    const int unchanged = int(IconSize::Unchanged), small = int(IconSize::Small),
+              large = int(IconSize::Large);
+    QTest::newRow("start, b6 on") << "0"
+                                  << "1" << small;
+    QTest::newRow("start, b6 off") << "0"
+                                   << "0" << unchanged;
+    QTest::newRow("start, b6 unset") << "0"
+                                     << "" << unchanged;
+    QTest::newRow("large item / exit") << "1"
+                                       << "1" << large;
+    QTest::newRow("small item") << "2"
+                                << "0" << small;
+    QTest::newRow("double-click odd") << "3"
+                                      << "1" << large;
+    QTest::newRow("double-click even") << "14"
+                                       << "0" << small;
+    QTest::newRow("empty counts as start") << ""
+                                           << "1" << small;
+    QTest::newRow("text counts as start") << "abc"
+                                          << "0" << unchanged;
+    QTest::newRow("leading number") << "5x"
+                                    << "0" << large;
+    QTest::newRow("negative") << "-3"
+                              << "1" << unchanged;
+}
+
+void TestComponent::iconSizeFollowsTheCommand() {
+    QFETCH(QString, click);
+    QFETCH(QString, b6);
+    QFETCH(int, size);
+    QCOMPARE(int(iconSizeForCommand(click, b6)), size);
+}
+
+void TestComponent::desktopIsTheFirstKnownOfTheList_data() {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<int>("desktop");
+    QTest::newRow("gnome") << "GNOME" << int(Desktop::Gnome);
+    QTest::newRow("ubuntu list") << "ubuntu:GNOME" << int(Desktop::Gnome);
+    QTest::newRow("lower case") << "gnome" << int(Desktop::Gnome);
+    QTest::newRow("mate") << "MATE" << int(Desktop::Mate);
+    QTest::newRow("xfce") << "XFCE" << int(Desktop::Xfce);
+    QTest::newRow("kde") << "KDE" << int(Desktop::Kde);
+    QTest::newRow("first known wins") << "X-Foo:KDE:GNOME" << int(Desktop::Kde);
+    QTest::newRow("empty parts") << "::Xfce:" << int(Desktop::Xfce);
+    QTest::newRow("lxqt") << "LXQt" << int(Desktop::Unknown);
+    QTest::newRow("cinnamon") << "X-Cinnamon" << int(Desktop::Unknown);
+    QTest::newRow("part of a name") << "GNOME-Flashback" << int(Desktop::Unknown);
+    QTest::newRow("unset") << "" << int(Desktop::Unknown);
+}
+
+void TestComponent::desktopIsTheFirstKnownOfTheList() {
+    QFETCH(QString, variable);
+    QFETCH(int, desktop);
+    QCOMPARE(int(detectDesktop(variable)), desktop);
+}
+
+void TestComponent::plasmaGetsItsScriptThroughQdbusOrGdbus() {
+    const auto only = [](const QString& present) {
+        return [present](const QString& name) {
+            return name == present ? QStringLiteral("/usr/bin/") + name : QString();
+        };
+    };
+    const DesktopCommand qdbus = iconSizeCommand(Desktop::Kde, IconSize::Large, only("qdbus"));
+    QCOMPARE(qdbus.program, QStringLiteral("/usr/bin/qdbus"));
+    QCOMPARE(qdbus.arguments.mid(0, 3), (QStringList{"org.kde.plasmashell", "/PlasmaShell",
+                                                     "org.kde.PlasmaShell.evaluateScript"}));
+    QVERIFY(qdbus.arguments[3].contains(QStringLiteral("[\"General\"]")));
+    QVERIFY(qdbus.arguments[3].contains(QStringLiteral("writeConfig(\"iconSize\", 4)")));
+    QVERIFY(qdbus.arguments[3].contains(QStringLiteral("reloadConfig()")));
+
+    const DesktopCommand gdbus = iconSizeCommand(Desktop::Kde, IconSize::Small, only("gdbus"));
+    QCOMPARE(gdbus.program, QStringLiteral("/usr/bin/gdbus"));
+    QCOMPARE(gdbus.arguments.mid(0, 8),
+             (QStringList{"call", "--session", "--dest", "org.kde.plasmashell", "--object-path",
+                          "/PlasmaShell", "--method", "org.kde.PlasmaShell.evaluateScript"}));
+    const QString script = gdbus.arguments[8];
+    QVERIFY(script.startsWith(QLatin1Char('\'')) && script.endsWith(QLatin1Char('\'')));
+    QVERIFY(script.contains(QStringLiteral("writeConfig(\"iconSize\", 1)")));
+}
+
+void TestComponent::missingToolOrUnknownDesktopRunsNothing() {
+    const auto none = [](const QString&) { return QString(); };
+    const auto all = [](const QString& name) { return QStringLiteral("/usr/bin/") + name; };
+    for (const Desktop d : {Desktop::Gnome, Desktop::Mate, Desktop::Xfce, Desktop::Kde}) {
+        QVERIFY(iconSizeCommand(d, IconSize::Large, none).program.isEmpty());
+        QVERIFY(iconSizeCommand(d, IconSize::Unchanged, all).program.isEmpty());
+        QVERIFY(!iconSizeCommand(d, IconSize::Small, all).program.isEmpty());
+    }
+    QVERIFY(iconSizeCommand(Desktop::Unknown, IconSize::Small, all).program.isEmpty());
+    QVERIFY(!runDesktopCommand({}));
+}
+
+void TestComponent::loadedComponentRunsTheDesktopsCommand_data() {
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QStringList>("tools");
+    QTest::addColumn<QString>("click");
+    QTest::addColumn<QString>("b6");
+    QTest::addColumn<QString>("expected"); // empty: nothing runs
+
+    const QStringList all{"gsettings", "xfconf-query", "qdbus", "gdbus"};
+    struct Case {
+        const char* desktop;
+        const char* small;
+        const char* large;
+    };
+    const Case cases[] = {{"ubuntu:GNOME", kGnomeSmall, kGnomeLarge},
+                          {"MATE", kMateSmall, kMateLarge},
+                          {"XFCE", kXfceSmall, kXfceLarge}};
+    for (const Case& c : cases) {
+        const QByteArray d = c.desktop;
+        QTest::newRow(d + " 0 b6=1") << c.desktop << all << "0"
+                                     << "1" << c.small;
+        QTest::newRow(d + " 0 b6=0") << c.desktop << all << "0"
+                                     << "0"
+                                     << "";
+        QTest::newRow(d + " 1") << c.desktop << all << "1"
+                                << "0" << c.large;
+        QTest::newRow(d + " 2") << c.desktop << all << "2"
+                                << "1" << c.small;
+        QTest::newRow(d + " 3") << c.desktop << all << "3"
+                                << "0" << c.large;
+    }
+    QTest::newRow("KDE 0 b6=1 qdbus") << "KDE" << all << "0"
+                                      << "1"
+                                      << "qdbus";
+    QTest::newRow("KDE 0 b6=0") << "KDE" << all << "0"
+                                << "0"
+                                << "";
+    QTest::newRow("KDE 3 gdbus only") << "KDE" << QStringList{"gdbus"} << "3"
+                                      << "0"
+                                      << "gdbus";
+    QTest::newRow("unknown desktop") << "LXQt" << all << "1"
+                                     << "1"
+                                     << "";
+    QTest::newRow("tool missing") << "XFCE" << QStringList{"gsettings"} << "1"
+                                  << "1"
+                                  << "";
+}
+
+void TestComponent::loadedComponentRunsTheDesktopsCommand() {
+    QFETCH(QString, desktop);
+    QFETCH(QStringList, tools);
+    QFETCH(QString, click);
+    QFETCH(QString, b6);
+    QFETCH(QString, expected);
+    test::TempHome home(test::TempHome::Registered);
+    const ProfileFile settings(home.file(QStringLiteral("KovaShell.ini")));
+    settings.write(QStringLiteral("desktop"), QStringLiteral("click"), click);
+    settings.write(QStringLiteral("a1"), QStringLiteral("b6"), b6);
+    const StandIns standIns(tools);
+
+    QCOMPARE(runLoader(standIns.path(), desktop), 0);
+    const QStringList calls = standIns.calls();
+    if (expected.isEmpty()) {
+        QCOMPARE(calls, QStringList());
+    } else if (desktop == QLatin1String("KDE")) {
+        QCOMPARE(calls.size(), 1);
+        QVERIFY(calls[0].startsWith(expected + QLatin1Char('\n')));
+        const QString size = iconSizeForCommand(click, b6) == IconSize::Small ? "1" : "4";
+        QVERIFY(calls[0].contains(QStringLiteral("writeConfig(\"iconSize\", %1)").arg(size)));
+    } else {
+        QCOMPARE(calls, QStringList{expected});
+    }
+}
+
+void TestComponent::registrationToolRegistersAndUnregisters() {
+    test::TempHome home(test::TempHome::Unregistered);
+    const QString library = binary(component::kLibraryName);
+    QCOMPARE(runRegistrationTool({QStringLiteral("/s"), library}), 0);
+    const auto clsid =
+        RegistryStore().openKey(RegistryRoot::LocalMachine,
+                                QStringLiteral("Software\\CLASSES\\KovaShell.KovaClass\\Clsid"));
+    QVERIFY(clsid);
+    QCOMPARE(*clsid->queryValue(QString()), QByteArray(component::kClassId) + '\0');
+    QCOMPARE(registeredLibrary(), library);
+
+    QCOMPARE(runRegistrationTool({QStringLiteral("/u"), QStringLiteral("/s"), library}), 0);
+    QVERIFY(!RegistryStore().openKey(RegistryRoot::ClassesRoot, QLatin1String(component::kProgId)));
+    QCOMPARE(registeredLibrary(), QString());
+}
+
+void TestComponent::registrationToolTakesAnUnquotedPathWithBlanks() {
+    test::TempHome home(test::TempHome::Unregistered);
+    const QString folder = home.file(QStringLiteral("My Programs"));
+    QDir().mkpath(folder);
+    const QString library = folder + QLatin1Char('/') + QLatin1String(component::kLibraryName);
+    QVERIFY(QFile::copy(binary(component::kLibraryName), library));
+    // As a shell splits "<tool> /s <path>" written without quotes.
+    QStringList args{QStringLiteral("/s")};
+    args << library.split(QLatin1Char(' '));
+    QCOMPARE(runRegistrationTool(args), 0);
+    QCOMPARE(registeredLibrary(), library);
+}
+
+void TestComponent::registrationToolFailsForAMissingLibrary() {
+    test::TempHome home(test::TempHome::Unregistered);
+    QVERIFY(runRegistrationTool({QStringLiteral("/s"), home.file(QStringLiteral("none.so"))}) != 0);
+    QVERIFY(runRegistrationTool({QStringLiteral("/s")}) != 0);
+    QVERIFY(!QFile::exists(RegistryStore::defaultPath()));
+}
+
+void TestComponent::loaderIgnoresAnUnregisteredClass() {
+    test::TempHome home(test::TempHome::Unregistered);
+    const StandIns standIns({QStringLiteral("gsettings")});
+    home.write(QStringLiteral("KovaShell.ini"), "[desktop]\r\nclick=1\r\n");
+    QVERIFY(runLoader(standIns.path(), QStringLiteral("GNOME")) != 0);
+    QVERIFY(standIns.calls().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestComponent)
+#include "test_component.moc"
