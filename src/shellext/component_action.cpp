@@ -3,15 +3,13 @@
 #include "platform/data_folder.h"
 #include "platform/profile_file.h"
 
-#include <QFileInfo>
+#include <QDir>
 
 namespace kova {
 
 QString componentDataFolder(const QString& libraryFolder) {
-    if (qEnvironmentVariableIsEmpty("KOVASHELL_HOME") &&
-        QFileInfo::exists(libraryFolder + QStringLiteral("/KovaShell.ini")))
-        return libraryFolder;
-    return dataFolder();
+    return chooseDataFolder(qEnvironmentVariable("KOVASHELL_HOME"), libraryFolder,
+                            qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
 }
 
 DesktopCommand commandForSettings(const QString& settingsFile, const QString& xdgCurrentDesktop,

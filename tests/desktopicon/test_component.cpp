@@ -50,9 +50,11 @@ private:
 };
 
 // Runs the real loader for our class id, as the program does.
-int runLoader(const QString& path, const QString& desktop) {
+int runLoader(const QString& path, const QString& desktop, const QStringList& unset = {}) {
     QProcess loader;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : unset)
+        env.remove(name);
     env.insert(QStringLiteral("PATH"), path);
     env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), desktop);
     loader.setProcessEnvironment(env);
@@ -104,6 +106,7 @@ private slots:
     void registrationToolTakesAnUnquotedPathWithBlanks();
     void registrationToolFailsForAMissingLibrary();
     void loaderIgnoresAnUnregisteredClass();
+    void portableCopyReadsTheSettingsBesideTheLibrary();
 };
 
 void TestComponent::iconSizeFollowsTheCommand_data() {
@@ -317,6 +320,25 @@ void TestComponent::loaderIgnoresAnUnregisteredClass() {
     home.write(QStringLiteral("KovaShell.ini"), "[desktop]\r\nclick=1\r\n");
     QVERIFY(runLoader(standIns.path(), QStringLiteral("GNOME")) != 0);
     QVERIFY(standIns.calls().isEmpty());
+}
+
+void TestComponent::portableCopyReadsTheSettingsBesideTheLibrary() {
+    test::TempHome home(test::TempHome::Unregistered);
+    const QString folder = home.file(QStringLiteral("portable"));
+    QDir().mkpath(folder);
+    const QString library = folder + QLatin1Char('/') + QLatin1String(component::kLibraryName);
+    QVERIFY(QFile::copy(binary(component::kLibraryName), library));
+    QVERIFY(registerComponent(RegistryStore(), library));
+    ProfileFile(folder + QStringLiteral("/KovaShell.ini"))
+        .write(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("1"));
+    QDir().mkpath(home.file(QStringLiteral("data/KovaShell")));
+    ProfileFile(home.file(QStringLiteral("data/KovaShell/KovaShell.ini")))
+        .write(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("2"));
+    const StandIns standIns({QStringLiteral("gsettings")});
+
+    QCOMPARE(
+        runLoader(standIns.path(), QStringLiteral("GNOME"), {QStringLiteral("KOVASHELL_HOME")}), 0);
+    QCOMPARE(standIns.calls(), QStringList{kGnomeLarge});
 }
 
 QTEST_GUILESS_MAIN(TestComponent)
