@@ -6,6 +6,13 @@
 
 namespace kova {
 
+namespace {
+// clang-format off
+const QString kAskInstall = QStringLiteral("インストールしますか？");
+const QString kCannotRegister = QStringLiteral("KovaShell.dllを登録できません。フォルダを別の場所に移動してもう一度起動してください。");
+// clang-format on
+} // namespace
+
 DesktopIconExtension::DesktopIconExtension(const QStringList& arguments, QString& marker,
                                            std::function<void()> unloadMainWindow,
                                            std::function<bool()> programEnded)
@@ -25,6 +32,7 @@ void DesktopIconExtension::LoadDesktopIconExtension() {
             if (text.endsWith(QLatin1Char('"')))
                 text.chop(1);
         }
+        // Read like a class id, but nothing is loaded in such a run.
         ResolveClassId(text);
         return;
     }
@@ -36,17 +44,12 @@ void DesktopIconExtension::LoadDesktopIconExtension() {
         return;
     }
 
-    if (Platform::instance().messageBox(QStringLiteral("インストールしますか？"), Buttons::YesNo) ==
-        Answer::No) {
+    if (Platform::instance().messageBox(kAskInstall, Buttons::YesNo) == Answer::No) {
         unloadMainWindow_();
         return;
     }
     if (marker_ == QLatin1String("1")) {
-        Platform::instance().messageBox(
-            QStringLiteral(
-                "KovaShell."
-                "dllを登録できません。フォルダを別の場所に移動してもう一度起動してください。"),
-            Buttons::Ok);
+        Platform::instance().messageBox(kCannotRegister, Buttons::Ok);
         unloadMainWindow_();
         return;
     }
