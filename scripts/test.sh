@@ -9,6 +9,9 @@ cd "$(dirname "$0")/.."
 "$(pwd)/scripts/install-deps.sh"
 
 jobs=${KOVA_JOBS:-2}
+# A test without a time limit of its own fails after 300 s rather than hold
+# the run.
+ctest_options=(--output-on-failure -j "$jobs" --timeout 300 --no-label-summary)
 main_dir=${KOVA_BUILD_DIR:-build}
 asan_dir=${KOVA_ASAN_BUILD_DIR:-build-asan}
 configure() {
@@ -23,7 +26,7 @@ ninja -C "$asan_dir" -j "$jobs"
 # A failure here is reported at the end, after the main run.
 asan_status=0
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1} \
-  ctest --test-dir "$asan_dir" -LE e2e --output-on-failure -j "$jobs" --no-label-summary ||
+  ctest --test-dir "$asan_dir" -LE e2e "${ctest_options[@]}" ||
   asan_status=$?
 
 echo "== main build ($main_dir/)"
@@ -33,8 +36,7 @@ ninja -C "$main_dir" -j "$jobs"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-ctest --test-dir "$main_dir" --output-on-failure -j "$jobs" --no-label-summary 2>&1 | tee "$log" ||
-  status=$?
+ctest --test-dir "$main_dir" "${ctest_options[@]}" 2>&1 | tee "$log" || status=$?
 summary=$(grep -E '^[0-9]+% tests passed' "$log" | tail -n 1 || true)
 echo
 if ((asan_status != 0)); then

@@ -29,6 +29,7 @@ e2e_init() {
   E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kova-e2e.XXXXXX")
   E2E_ARTIFACTS=${E2E_ARTIFACTS:-$E2E_DIR/artifacts}
   mkdir -p "$E2E_ARTIFACTS"
+  rm -f "$E2E_ARTIFACTS/$E2E_NAME"-*.png
   trap e2e_cleanup EXIT
   e2e_fresh_home
 }
@@ -215,7 +216,8 @@ tray_icon_geometry() {
 # Moves the pointer to the middle of the tray icon.
 point_at_tray_icon() {
   local x y w h
-  read -r x y w h < <(tray_icon_geometry)
+  read -r x y w h < <(tray_icon_geometry) || true
+  [[ -n ${h:-} ]] || fail "no tray icon to point at"
   # No --sync: it waits in vain when the pointer is already there.
   xdotool mousemove $((x + w / 2)) $((y + h / 2))
 }
