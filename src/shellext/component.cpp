@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <dlfcn.h>
 #include <memory>
@@ -44,6 +45,11 @@ KOVA_EXPORT int KovaActOnce() {
     static char* argv[] = {name, nullptr};
     if (QCoreApplication::instance() == nullptr)
         ownApp = std::make_unique<QCoreApplication>(argc, argv);
+
+    // Quick double-clicks start several of us. One at a time, each reading the
+    // command when its turn comes, so the desktop ends on the latest command.
+    QLockFile turn(kova::actOnceLockPath());
+    turn.tryLock(30000);
 
     const QString folder = QFileInfo(ownPath()).absolutePath();
     const QString settings = kova::componentDataFolder(folder) + QStringLiteral("/KovaShell.ini");

@@ -2,14 +2,27 @@
 
 #include "platform/data_folder.h"
 #include "platform/profile_file.h"
+#include "platform/registry_store.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace kova {
 
 QString componentDataFolder(const QString& libraryFolder) {
     return chooseDataFolder(qEnvironmentVariable("KOVASHELL_HOME"), libraryFolder,
                             qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+}
+
+QString actOnceLockPath() {
+    const QString folder = QFileInfo(RegistryStore::defaultPath()).absolutePath();
+    if (!QFileInfo::exists(folder)) {
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    }
+    return folder + QStringLiteral("/desktopicon.lock");
 }
 
 DesktopCommand commandForSettings(const QString& settingsFile, const QString& xdgCurrentDesktop,

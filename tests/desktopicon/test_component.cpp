@@ -49,9 +49,9 @@ private:
     QTemporaryDir dir_;
 };
 
-// Runs the real loader for our class id, as the program does.
-int runLoader(const QString& path, const QString& desktop, const QStringList& unset = {}) {
-    QProcess loader;
+// Starts the real loader for our class id, as the program does.
+void startLoader(QProcess& loader, const QString& path, const QString& desktop,
+                 const QStringList& unset = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& name : unset)
         env.remove(name);
@@ -59,6 +59,11 @@ int runLoader(const QString& path, const QString& desktop, const QStringList& un
     env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), desktop);
     loader.setProcessEnvironment(env);
     loader.start(binary(component::kLoaderTool), {QLatin1String(component::kClassId)});
+}
+
+int runLoader(const QString& path, const QString& desktop, const QStringList& unset = {}) {
+    QProcess loader;
+    startLoader(loader, path, desktop, unset);
     if (!loader.waitForFinished(60000))
         return -1;
     return loader.exitCode();
@@ -107,6 +112,7 @@ private slots:
     void registrationToolFailsForAMissingLibrary();
     void loaderIgnoresAnUnregisteredClass();
     void portableCopyReadsTheSettingsBesideTheLibrary();
+    void quickSuccessionEndsOnTheLatestCommand();
 };
 
 void TestComponent::iconSizeFollowsTheCommand_data() {
@@ -339,6 +345,40 @@ void TestComponent::portableCopyReadsTheSettingsBesideTheLibrary() {
     QCOMPARE(
         runLoader(standIns.path(), QStringLiteral("GNOME"), {QStringLiteral("KOVASHELL_HOME")}), 0);
     QCOMPARE(standIns.calls(), QStringList{kGnomeLarge});
+}
+
+void TestComponent::quickSuccessionEndsOnTheLatestCommand() {
+    test::TempHome home(test::TempHome::Registered);
+    const ProfileFile settings(home.file(QStringLiteral("KovaShell.ini")));
+    settings.write(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("1"));
+    // A stand-in that tells it runs, and is slow to apply large icons.
+    QTemporaryDir tools;
+    const QString running = tools.filePath(QStringLiteral("running"));
+    const QString log = tools.filePath(QStringLiteral("log"));
+    QFile script(tools.filePath(QStringLiteral("gsettings")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\n: > '%1'\ncase \"$*\" in *large*) /bin/sleep 1;; esac\n"
+                                "echo \"$*\" >> '%2'\n")
+                     .arg(running, log)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+
+    QProcess first;
+    startLoader(first, tools.path(), QStringLiteral("GNOME"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(running), 60000);
+    // The next double-click while the first is still busy.
+    settings.write(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("2"));
+    QProcess second;
+    startLoader(second, tools.path(), QStringLiteral("GNOME"));
+    QVERIFY(first.waitForFinished(60000));
+    QVERIFY(second.waitForFinished(60000));
+
+    QFile result(log);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(result.readAll()),
+             QStringLiteral("set org.gnome.shell.extensions.ding icon-size 'large'\n"
+                            "set org.gnome.shell.extensions.ding icon-size 'small'\n"));
 }
 
 QTEST_GUILESS_MAIN(TestComponent)
