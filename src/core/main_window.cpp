@@ -142,7 +142,9 @@ void Form1::mnuIcon_Click(int index) {
     LoadDesktopIconExtension();
 }
 
-void Form1::LoadDesktopIconExtension() { desktopIcon_->LoadDesktopIconExtension(); }
+void Form1::LoadDesktopIconExtension() {
+    desktopIcon_->LoadDesktopIconExtension();
+}
 
 void Form1::startMailCheck() {
     // The mail checker is not part of the program yet.

@@ -87,8 +87,7 @@ bool RealPlatform::startDetached(const QString& program, const QStringList& argu
     return QProcess::startDetached(program, arguments);
 }
 
-bool RealPlatform::startAndWait(const QString& program, const QStringList& arguments,
-                                int waitMs) {
+bool RealPlatform::startAndWait(const QString& program, const QStringList& arguments, int waitMs) {
     qint64 pid = 0;
     if (!QProcess::startDetached(program, arguments, QString(), &pid))
         return false;

@@ -29,8 +29,7 @@ public:
     // Starts a program without tying it to us, then waits at most `waitMs` for
     // it to end with the event loop running; it is never killed. False when it
     // cannot be started.
-    virtual bool startAndWait(const QString& program, const QStringList& arguments,
-                              int waitMs) = 0;
+    virtual bool startAndWait(const QString& program, const QStringList& arguments, int waitMs) = 0;
     // Opens a folder or web address with the desktop's handler (xdg-open).
     virtual bool openWithDesktop(const QString& target) = 0;
     // Font and colour dialogs; nullopt when the user cancels.

@@ -21,8 +21,7 @@ bool FakePlatform::startDetached(const QString& program, const QStringList& argu
     return startSucceeds;
 }
 
-bool FakePlatform::startAndWait(const QString& program, const QStringList& arguments,
-                                int waitMs) {
+bool FakePlatform::startAndWait(const QString& program, const QStringList& arguments, int waitMs) {
     started.append({program, arguments});
     waits << waitMs;
     if (!startSucceeds)
