@@ -26,7 +26,7 @@ void report(bool silent, bool failed, const QString& text) {
         return;
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
         QMessageBox box(failed ? QMessageBox::Warning : QMessageBox::Information,
-                        QStringLiteral("kovashell-regsvr"), text, QMessageBox::Ok);
+                        QLatin1String(kova::component::kRegistrationTool), text, QMessageBox::Ok);
         box.exec();
         return;
     }
