@@ -299,11 +299,13 @@ start_kovashell_with_icon() {
   done
 }
 
-# Opens the tray menu with a right press on the icon; waits for the popup.
+# Opens the tray menu with a right press on the icon: the menu must be up
+# before the button is released.
 open_tray_menu() {
   point_at_tray_icon
-  xdotool click 3
-  wait_until "the tray menu to open" has_popup "$KOVA_PID"
+  xdotool mousedown 3
+  wait_until "the tray menu to open on the right press" has_popup "$KOVA_PID"
+  xdotool mouseup 3
 }
 
 # Path of the settings file of the running test.

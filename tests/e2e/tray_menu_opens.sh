@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# A right press on the icon opens the tray menu; a left click does not.
+# A right press on the icon opens the tray menu (before the release); a left
+# click does not.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 start_x
