@@ -39,7 +39,7 @@ E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kovashell-run.XXXXXX")
 E2E_ARTIFACTS=$build/screenshots
 mkdir -p "$E2E_ARTIFACTS"
 KOVASHELL=$program
-trap e2e_cleanup EXIT
+e2e_traps
 unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
 export QT_QPA_PLATFORM=xcb
 

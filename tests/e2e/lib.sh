@@ -30,8 +30,15 @@ e2e_init() {
   E2E_ARTIFACTS=${E2E_ARTIFACTS:-$E2E_DIR/artifacts}
   mkdir -p "$E2E_ARTIFACTS"
   rm -f "$E2E_ARTIFACTS/$E2E_NAME"-*.png
-  trap e2e_cleanup EXIT
+  e2e_traps
   e2e_fresh_home
+}
+
+# Clean up on every way out, a timeout's SIGTERM and Ctrl+C included.
+e2e_traps() {
+  trap e2e_cleanup EXIT
+  trap 'exit 143' TERM
+  trap 'exit 130' INT
 }
 
 # A clean user: every folder the program or Qt may write to lies in E2E_DIR.
