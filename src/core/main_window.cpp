@@ -57,8 +57,7 @@ bool Form1::Form_Load(const QStringList& arguments) {
     AddTrayIcon();
     mailBusy = false;
 
-    // Launcher entries and stored notes are restored by their subsystems once
-    // those are wired in here.
+    // The launcher is not part of the program yet; its menu keeps "(なし)".
 
     notes_->restoreNotes();
 
