@@ -15,6 +15,8 @@ PACKAGES=(
   xdotool imagemagick x11-utils wmctrl
   # desktop settings (desktop icons) and a real POP3 server for the mail tests
   libglib2.0-bin dovecot-pop3d
+  # opening web pages and folders, and finding the default mail program
+  xdg-utils
 )
 
 missing=()
