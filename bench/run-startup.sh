@@ -1,17 +1,44 @@
 #!/usr/bin/env bash
 # Start-up benchmark: builds the Release program (build-release/) and the
 # benchmark, starts a private Xvfb with trayer and a fresh home, and prints the
-# median time from start to tray icon and the resident memory after start-up.
+# median time from start to tray icon (and all notes) shown, and the resident
+# memory after start-up: with an empty data folder (a first run), with 101
+# stored notes of a few lines of Japanese text, and with none.
 #
 #   bench/run-startup.sh [RUNS]     (default 15)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build-release
+build=${KOVA_BENCH_BUILD:-$root/build-release}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$build" KovaShell startup_bench
+ninja -j2 -C "$build" KovaShell kovashell-regsvr kovashell-loadinproc KovaShellComponent startup_bench
 
 # shellcheck source=../tests/e2e/lib.sh
 source "$root/tests/e2e/lib.sh"
 e2e_init "$build/bin/KovaShell"
 start_x
-"$build/bin/startup_bench" "$build/bin/KovaShell" "${1:-15}"
+runs=${1:-15}
+
+"$build/bin/startup_bench" "$build/bin/KovaShell" "$runs"
+
+# Data folders with and without notes, both with their settings file.
+with=$E2E_DIR/with-notes
+without=$E2E_DIR/without-notes
+mkdir -p "$with" "$without"
+KOVASHELL_HOME=$without "$build/bin/KovaShell" &
+pid=$!
+wait_until "the first-run settings" test -s "$without/KovaShell.ini"
+sleep 1
+stop_process "$pid"
+rm -f "$without"/*.lock
+cp "$without/KovaShell.ini" "$with/"
+for n in $(seq 0 100); do
+  top=$(((n / 10) * 70 * 15 + 600))
+  left=$(((n % 10) * 100 * 15))
+  printf '"%s"\r\n' "ＭＳ Ｐゴシック" 9 False False "&H80FFFF" "&H0" True "$top" "$left" \
+    "" "" "" "" "" False | iconv -f UTF-8 -t CP932 >"$with/KovaShell$n.hsn"
+  printf '%s\r\n' "メモ $n" "牛乳と卵を買う" "会議は三時から" | iconv -f UTF-8 -t CP932 \
+    >"$with/KovaShell$n.log"
+done
+
+"$build/bin/startup_bench" "$build/bin/KovaShell" "$runs" "$with" 101
+"$build/bin/startup_bench" "$build/bin/KovaShell" "$runs" "$without" 0

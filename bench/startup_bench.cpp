@@ -1,8 +1,12 @@
-// Start-up benchmark: time from starting KovaShell with an empty data folder to
-// its icon being mapped in the tray, and the resident memory after start-up.
-// Runs on the current X display, which must have an XEmbed tray host (trayer).
+// Start-up benchmark: time from starting KovaShell until its icon is mapped in
+// the tray and every stored note window is mapped, and the resident memory
+// after start-up. Runs on the current X display, which must have an XEmbed tray
+// host (trayer) and no window manager.
 //
-//   startup_bench PROGRAM [RUNS]
+//   startup_bench PROGRAM [RUNS [TEMPLATE_FOLDER NOTES]]
+//
+// Each run starts from a fresh data folder: empty, or a copy of TEMPLATE_FOLDER
+// (KovaShell.ini and the note files), which holds NOTES visible notes.
 
 #include <xcb/xcb.h>
 
@@ -28,28 +32,18 @@ using Clock = std::chrono::steady_clock;
 
 class Display {
 public:
-    Display() : connection_(xcb_connect(nullptr, nullptr)) {
-        // Qt leaves WM_NAME empty and names its windows through _NET_WM_NAME.
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection_, xcb_intern_atom(connection_, 0, 12, "_NET_WM_NAME"), nullptr);
-        if (reply != nullptr) {
-            netWmName_ = reply->atom;
-            std::free(reply);
-        }
-    }
-    ~Display() { xcb_disconnect(connection_); }
+    Display() : c_(xcb_connect(nullptr, nullptr)) { netWmName_ = atom("_NET_WM_NAME"); }
+    ~Display() { xcb_disconnect(c_); }
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
 
-    bool ok() const { return xcb_connection_has_error(connection_) == 0; }
-    xcb_window_t root() const {
-        return xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-    }
+    bool ok() const { return xcb_connection_has_error(c_) == 0; }
+    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root; }
 
     std::vector<xcb_window_t> children(xcb_window_t window) const {
         std::vector<xcb_window_t> result;
         xcb_query_tree_reply_t* reply =
-            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr);
+            xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr);
         if (reply == nullptr)
             return result;
         const xcb_window_t* first = xcb_query_tree_children(reply);
@@ -64,8 +58,8 @@ public:
     }
 
     bool viewable(xcb_window_t window) const {
-        xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-            connection_, xcb_get_window_attributes(connection_, window), nullptr);
+        xcb_get_window_attributes_reply_t* reply =
+            xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr);
         if (reply == nullptr)
             return false;
         const bool result = reply->map_state == XCB_MAP_STATE_VIEWABLE;
@@ -73,13 +67,46 @@ public:
         return result;
     }
 
+    int countViewableNamed(const std::vector<xcb_window_t>& windows,
+                           const std::string& wanted) const {
+        std::vector<xcb_get_window_attributes_cookie_t> attributes;
+        std::vector<xcb_get_property_cookie_t> names;
+        for (xcb_window_t window : windows) {
+            attributes.push_back(xcb_get_window_attributes(c_, window));
+            names.push_back(xcb_get_property(c_, 0, window, netWmName_, XCB_ATOM_ANY, 0, 64));
+        }
+        int count = 0;
+        for (size_t i = 0; i < windows.size(); ++i) {
+            xcb_get_window_attributes_reply_t* a =
+                xcb_get_window_attributes_reply(c_, attributes[i], nullptr);
+            xcb_get_property_reply_t* p = xcb_get_property_reply(c_, names[i], nullptr);
+            if (a != nullptr && p != nullptr && a->map_state == XCB_MAP_STATE_VIEWABLE &&
+                std::string(static_cast<const char*>(xcb_get_property_value(p)),
+                            size_t(xcb_get_property_value_length(p))) == wanted)
+                ++count;
+            std::free(a);
+            std::free(p);
+        }
+        return count;
+    }
+
 private:
+    xcb_atom_t atom(const char* name) const {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            c_, xcb_intern_atom(c_, 0, uint16_t(std::char_traits<char>::length(name)), name),
+            nullptr);
+        if (reply == nullptr)
+            return XCB_ATOM_NONE;
+        const xcb_atom_t result = reply->atom;
+        std::free(reply);
+        return result;
+    }
+
     std::string property(xcb_window_t window, xcb_atom_t atom) const {
         if (atom == XCB_ATOM_NONE)
             return {};
         xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            connection_, xcb_get_property(connection_, 0, window, atom, XCB_ATOM_ANY, 0, 64),
-            nullptr);
+            c_, xcb_get_property(c_, 0, window, atom, XCB_ATOM_ANY, 0, 64), nullptr);
         if (reply == nullptr)
             return {};
         std::string text(static_cast<const char*>(xcb_get_property_value(reply)),
@@ -88,7 +115,7 @@ private:
         return text;
     }
 
-    xcb_connection_t* connection_;
+    xcb_connection_t* c_;
     xcb_atom_t netWmName_ = XCB_ATOM_NONE;
 };
 
@@ -98,6 +125,14 @@ std::optional<xcb_window_t> findPanel(const Display& display) {
         if (display.name(window) == "panel")
             return window;
     return std::nullopt;
+}
+
+const std::string kNoteTitle = "付箋紙";
+
+// Mapped note windows; the requests go out together so that one poll costs
+// one round trip, not one per window.
+int shownNotes(const Display& display) {
+    return display.countViewableNamed(display.children(display.root()), kNoteTitle);
 }
 
 // True when a mapped "KovaShell" window sits in one of the panel's sockets.
@@ -118,9 +153,15 @@ long residentKilobytes(pid_t pid) {
     return -1;
 }
 
-bool waitFor(const Display& display, xcb_window_t panel, bool shown, std::chrono::seconds limit) {
+// Waits until the icon and `notes` note windows are shown, or until both are gone.
+bool waitFor(const Display& display, xcb_window_t panel, bool shown, int notes,
+             std::chrono::seconds limit) {
     const auto deadline = Clock::now() + limit;
-    while (iconShown(display, panel) != shown) {
+    const auto done = [&] {
+        return shown ? iconShown(display, panel) && shownNotes(display) >= notes
+                     : !iconShown(display, panel) && shownNotes(display) == 0;
+    };
+    while (!done()) {
         if (Clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::microseconds(500));
@@ -138,11 +179,15 @@ template <typename T> T median(std::vector<T> values) {
 
 int main(int argc, char* argv[]) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [RUNS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PROGRAM [RUNS [TEMPLATE_FOLDER NOTES]]\n", argv[0]);
         return 2;
     }
     const char* program = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
+    const std::filesystem::path templateFolder = argc > 4 ? argv[3] : "";
+    const int notes = argc > 4 ? std::atoi(argv[4]) : 0;
+    const std::string label =
+        templateFolder.empty() ? "empty data folder" : std::to_string(notes) + " notes";
 
     Display display;
     if (!display.ok()) {
@@ -158,13 +203,15 @@ int main(int argc, char* argv[]) {
     std::vector<double> milliseconds;
     std::vector<long> kilobytes;
     for (int run = 1; run <= runs; ++run) {
-        // An empty data folder each time: every run is a first run.
+        // A fresh data folder each time: without a template every run is a first run.
         char pattern[] = "/tmp/kova-bench.XXXXXX";
         const char* folder = mkdtemp(pattern);
         if (folder == nullptr) {
             std::perror("mkdtemp");
             return 1;
         }
+        if (!templateFolder.empty())
+            std::filesystem::copy(templateFolder, folder, std::filesystem::copy_options::recursive);
         const auto started = Clock::now();
         const pid_t pid = fork();
         if (pid == 0) {
@@ -173,7 +220,7 @@ int main(int argc, char* argv[]) {
             std::perror("exec");
             _exit(127);
         }
-        const bool shown = waitFor(display, *panel, true, std::chrono::seconds(20));
+        const bool shown = waitFor(display, *panel, true, notes, std::chrono::seconds(30));
         const double elapsed =
             std::chrono::duration<double, std::milli>(Clock::now() - started).count();
         // Let the event loop settle before measuring memory.
@@ -182,10 +229,10 @@ int main(int argc, char* argv[]) {
         kill(pid, SIGTERM);
         int status = 0;
         waitpid(pid, &status, 0);
-        waitFor(display, *panel, false, std::chrono::seconds(10));
+        waitFor(display, *panel, false, 0, std::chrono::seconds(10));
         std::filesystem::remove_all(folder);
         if (!shown) {
-            std::fprintf(stderr, "run %d: the tray icon did not appear\n", run);
+            std::fprintf(stderr, "run %d: the tray icon or %d notes did not appear\n", run, notes);
             return 1;
         }
         std::printf("run %2d: %7.1f ms  %6.1f MB\n", run, elapsed, rss / 1024.0);
@@ -194,10 +241,12 @@ int main(int argc, char* argv[]) {
         kilobytes.push_back(rss);
     }
 
-    std::printf("start-up to tray icon: median %.1f ms (min %.1f, max %.1f) over %d runs\n",
-                median(milliseconds), *std::min_element(milliseconds.begin(), milliseconds.end()),
+    std::printf("%s, start-up to tray icon and notes shown: median %.1f ms (min %.1f, "
+                "max %.1f) over %d runs\n",
+                label.c_str(), median(milliseconds),
+                *std::min_element(milliseconds.begin(), milliseconds.end()),
                 *std::max_element(milliseconds.begin(), milliseconds.end()), runs);
-    std::printf("resident memory after start-up: median %.1f MB (max %.1f MB)\n",
+    std::printf("%s, resident memory after start-up: median %.1f MB (max %.1f MB)\n", label.c_str(),
                 median(kilobytes) / 1024.0,
                 *std::max_element(kilobytes.begin(), kilobytes.end()) / 1024.0);
     return 0;
