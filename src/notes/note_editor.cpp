@@ -156,7 +156,8 @@ void Form4a::Form_Load() {
         int(std::clamp<long long>(leadingNumber(fusenSetting("Top")), -15000000, 15000000));
     const int left =
         int(std::clamp<long long>(leadingNumber(fusenSetting("Left")), -15000000, 15000000));
-    resize(twipsToPixels(kMinWidthTwips), twipsToPixels(kMinHeightTwips));
+    setWidthTwips(kMinWidthTwips);
+    setHeightTwips(kMinHeightTwips);
     move(onSomeScreen(QRect(QPoint(twipsToPixels(left), twipsToPixels(top)), size())));
 
     QFont font = Text1->font();
@@ -188,8 +189,11 @@ void Form4a::setTextColors(const QColor& back, const QColor& fore) {
 }
 
 QSize Form4a::frameExtra() const {
-    const QSize extra = frameGeometry().size() - size();
-    return QSize(std::max(0, extra.width()), std::max(0, extra.height()));
+    // The editor's sizes count its title bar and borders. The window manager
+    // tells its real frame only some time after the window is shown (and
+    // never offscreen), so a classic frame's size stands in for it: the
+    // layout is then the same under every window manager.
+    return QSize(8, 27);
 }
 
 int Form4a::heightTwips() const {
@@ -213,18 +217,6 @@ int Form4a::leftTwips() const {
 
 void Form4a::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
-void Form4a::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    // The frame is known only now; the design size and the minimum count it.
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        const QSize extra = frameExtra();
-        resize(twipsToPixels(kMinWidthTwips) - extra.width(),
-               twipsToPixels(kMinHeightTwips) - extra.height());
-    }
     Form_Resize();
 }
 

@@ -81,7 +81,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Load();
@@ -96,7 +95,6 @@ private:
     QColor backColor_;
     QColor foreColor_;
     QPointer<Form6a> timerDialog_;
-    bool shownBefore_ = false;
     int stripTop_ = 3097; // twips
     // The edited note's record as it was taken off the desktop.
     QString heldText_;
