@@ -71,6 +71,25 @@ xcb_window_t rootOf(xcb_connection_t* c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
+// Asks the window manager to add (or remove) up to two _NET_WM_STATE atoms of
+// a mapped window.
+void sendStateChange(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state, bool add,
+                     xcb_atom_t first, xcb_atom_t second = XCB_ATOM_NONE) {
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = state;
+    event.data.data32[0] = add ? 1 : 0;
+    event.data.data32[1] = first;
+    event.data.data32[2] = second;
+    event.data.data32[3] = 1; // normal application
+    xcb_send_event(c, 0, rootOf(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+}
+
 } // namespace
 
 void keepOutOfTaskbar(QWidget* window) {
@@ -92,19 +111,7 @@ void keepOutOfTaskbar(QWidget* window) {
                         uint32_t(atoms.size()), atoms.constData());
 
     // ... a mapped one is changed through the window manager.
-    xcb_client_message_event_t event;
-    std::memset(&event, 0, sizeof event);
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = id;
-    event.type = a.state;
-    event.data.data32[0] = 1; // add
-    event.data.data32[1] = a.skipTaskbar;
-    event.data.data32[2] = a.skipPager;
-    event.data.data32[3] = 1; // normal application
-    xcb_send_event(c, 0, rootOf(c),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&event));
+    sendStateChange(c, id, a.state, true, a.skipTaskbar, a.skipPager);
     xcb_flush(c);
 }
 
@@ -117,20 +124,8 @@ void setWindowLayer(QWidget* window, bool above, bool below) {
         {internAtom(c, "_NET_WM_STATE_BELOW"), below},
         {internAtom(c, "_NET_WM_STATE_ABOVE"), above},
     };
-    for (const auto& [atom, set] : changes) {
-        xcb_client_message_event_t event;
-        std::memset(&event, 0, sizeof event);
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = xcb_window_t(window->internalWinId());
-        event.type = state;
-        event.data.data32[0] = set ? 1 : 0;
-        event.data.data32[1] = atom;
-        event.data.data32[3] = 1;
-        xcb_send_event(c, 0, rootOf(c),
-                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                       reinterpret_cast<const char*>(&event));
-    }
+    for (const auto& [atom, set] : changes)
+        sendStateChange(c, xcb_window_t(window->internalWinId()), state, set, atom);
     xcb_flush(c);
 }
 
