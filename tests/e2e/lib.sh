@@ -331,3 +331,12 @@ setting() {
 }
 
 setting_is() { [[ $(setting "$1" "$2") == "$3" ]]; }
+
+# The mapped note windows of the running program (title "付箋紙"), one id a line.
+note_ids() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
+    xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '= "付箋紙"$' && printf '0x%x\n' "$id"
+  done
+  return 0
+}

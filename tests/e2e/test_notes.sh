@@ -6,21 +6,6 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-# The mapped note windows of the program (title "付箋紙"), one id a line.
-note_ids() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
-    xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '= "付箋紙"$' && printf '0x%x\n' "$id"
-  done
-  return 0
-}
-
-if ! declare -F e2e_preregister_component >/dev/null; then
-  bin=$(dirname "$KOVASHELL")
-  "$bin/kovashell-regsvr" /s "$bin/KovaShell.so" >"$E2E_DIR/regsvr.log" 2>&1 ||
-    fail "could not register the desktop-icon component"
-fi
-
 # store_note N TOP LEFT VISIBLE ZORDER TEXT: a note file pair in the program's
 # own format (Shift-JIS, quoted CR LF lines); TOP and LEFT in twips.
 store_note() {

@@ -5,21 +5,6 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-# The mapped note windows of the program (title "付箋紙"), one id a line.
-note_ids() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
-    xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '= "付箋紙"$' && printf '0x%x\n' "$id"
-  done
-  return 0
-}
-
-if ! declare -F e2e_preregister_component >/dev/null; then
-  bin=$(dirname "$KOVASHELL")
-  "$bin/kovashell-regsvr" /s "$bin/KovaShell.so" >"$E2E_DIR/regsvr.log" 2>&1 ||
-    fail "could not register the desktop-icon component"
-fi
-
 printf '"%s"\r\n' "ＭＳ Ｐゴシック" 12 False False "&HC0FFC0" "&H0" True 3000 3000 "" "" "" "" "" \
   False | iconv -f UTF-8 -t CP932 >"$KOVASHELL_HOME/KovaShell0.hsn"
 printf '%s\r\n' "右クリックのメモ" | iconv -f UTF-8 -t CP932 >"$KOVASHELL_HOME/KovaShell0.log"

@@ -1,6 +1,8 @@
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
 
+#include "note_fixtures.h"
+
 #include "notes/note_board.h"
 #include "notes/note_editor.h"
 #include "notes/note_store.h"
@@ -13,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringEncoder>
 #include <QTest>
 
 using namespace kova;
@@ -24,15 +25,6 @@ namespace {
 
 QString u(const char* text) {
     return QString::fromUtf8(text);
-}
-
-// What a field file holds, built independently of the store's writer.
-QByteArray fieldFileBytes(const QStringList& values) {
-    QStringEncoder sjis("Shift_JIS");
-    QByteArray out;
-    for (const QString& v : values)
-        out += sjis.encode(QLatin1Char('"') + v + QStringLiteral("\"\r\n"));
-    return out;
 }
 
 QStringList noteFields(const char* text7 = "2310", const char* text8 = "1500",
@@ -137,7 +129,7 @@ void TestNoteEditor::newNoteWithDefaultsWritesFifteenLinesAtTheEditorsPlace() {
     QTest::keyClicks(editor->Text1, "Hello");
     editor->Command1->click();
 
-    QCOMPARE(home_->read("KovaShell0.hsn"), fieldFileBytes(noteFields()));
+    QCOMPARE(home_->read("KovaShell0.hsn"), kova::test::fieldFile(noteFields()));
     QCOMPARE(home_->read("KovaShell0.log"), QByteArray("Hello\r\n"));
     QVERIFY(Form4a::instance() == nullptr);
     QCOMPARE(board_->EditedNoteNumber, kNewNoteNumber);
@@ -228,7 +220,7 @@ void TestNoteEditor::editorReopensWhereItWasClosed() {
     QCOMPARE(editor->pos(), QPoint(300, 200));
     QTest::keyClicks(editor->Text1, "here");
     editor->Command1->click();
-    QCOMPARE(home_->read("KovaShell0.hsn"), fieldFileBytes(noteFields("3000", "4500")));
+    QCOMPARE(home_->read("KovaShell0.hsn"), kova::test::fieldFile(noteFields("3000", "4500")));
     QCOMPARE(board_->NoteWindows(1)->pos(), QPoint(300, 200));
 }
 
@@ -270,7 +262,7 @@ void TestNoteEditor::editedNoteKeepsItsPlaceAndZOrderState() {
     editor->Command1->click();
 
     QCOMPARE(home_->read("KovaShell5.hsn"),
-             fieldFileBytes(noteFields("1200", "900", zOrder.toLatin1().constData())));
+             kova::test::fieldFile(noteFields("1200", "900", zOrder.toLatin1().constData())));
     QCOMPARE(home_->read("KovaShell5.log"), QByteArray("after\r\nline two\r\n"));
     QCOMPARE(board_->noteWindowCount(), 1);
     Form5a* note = board_->NoteWindows(1);
