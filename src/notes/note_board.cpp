@@ -261,9 +261,13 @@ bool NoteBoard::editorVisible() const {
 
 bool NoteBoard::openEditor(Form5a* editedOrNull) {
     auto* editor = new Form4a(this);
-    editor->show();
-    if (editedOrNull != nullptr)
+    // Sized and placed before it is shown: a window enlarged after its
+    // first show is placed by the window manager against a stale position.
+    if (editedOrNull != nullptr) {
         editor->loadNote(editedOrNull);
+        editor->keepOnScreen();
+    }
+    editor->show();
     return true;
 }
 

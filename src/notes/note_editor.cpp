@@ -6,6 +6,7 @@
 #include "notes/timer_dialog.h"
 #include "platform/data_folder.h"
 #include "platform/profile_file.h"
+#include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/units.h"
 
@@ -52,33 +53,6 @@ QString editorText(const QString& stored) {
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return t;
-}
-
-// A place saved on a larger or a since removed monitor would leave the
-// editor out of reach: such a window comes up on the nearest screen instead.
-QPoint onSomeScreen(const QRect& frame) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    QRect nearest;
-    long long best = -1;
-    for (QScreen* screen : screens) {
-        const QRect area = screen->availableGeometry();
-        if (area.intersects(frame))
-            return frame.topLeft();
-        const long long dx =
-            std::max({0, area.left() - frame.right(), frame.left() - area.right()});
-        const long long dy =
-            std::max({0, area.top() - frame.bottom(), frame.top() - area.bottom()});
-        if (best < 0 || dx * dx + dy * dy < best) {
-            best = dx * dx + dy * dy;
-            nearest = area;
-        }
-    }
-    if (best < 0)
-        return frame.topLeft();
-    return QPoint(std::clamp(frame.left(), nearest.left(),
-                             std::max(nearest.left(), nearest.right() - frame.width() + 1)),
-                  std::clamp(frame.top(), nearest.top(),
-                             std::max(nearest.top(), nearest.bottom() - frame.height() + 1)));
 }
 
 } // namespace
@@ -158,7 +132,8 @@ void Form4a::Form_Load() {
         int(std::clamp<long long>(leadingNumber(fusenSetting("Left")), -15000000, 15000000));
     setWidthTwips(kMinWidthTwips);
     setHeightTwips(kMinHeightTwips);
-    move(onSomeScreen(QRect(QPoint(twipsToPixels(left), twipsToPixels(top)), size())));
+    move(twipsToPixels(left), twipsToPixels(top));
+    keepOnScreen();
 
     QFont font = Text1->font();
     const QString name = fusenSetting("FontName");
@@ -209,10 +184,39 @@ void Form4a::setWidthTwips(int twips) {
     resize(twipsToPixels(twips) - frameExtra().width(), height());
 }
 int Form4a::topTwips() const {
-    return pixelsToTwips(pos().y());
+    return pixelsToTwips(savedPlace().y());
 }
 int Form4a::leftTwips() const {
-    return pixelsToTwips(pos().x());
+    return pixelsToTwips(savedPlace().x());
+}
+
+QRect Form4a::frameRect() const {
+    return QRect(pos(), size() + frameExtra());
+}
+
+void Form4a::keepOnScreen() {
+    // No larger than the screen, so that the title bar and the buttons are
+    // both in reach; then the whole frame onto that screen.
+    const QList<QRect> areas = screenAreas();
+    const QRect placed = keepWhollyOnScreen(frameRect(), areas);
+    for (const QRect& area : areas) {
+        if (area.contains(placed.topLeft())) {
+            resize(size().boundedTo(area.size() - frameExtra()));
+            break;
+        }
+    }
+    move(keepWhollyOnScreen(frameRect(), areas).topLeft());
+}
+
+QPoint Form4a::savedPlace() const {
+    // The editor and every new note open here: a place with the title bar
+    // off every screen would leave them out of reach for good.
+    const QRect titleBar(pos(), QSize(width() + frameExtra().width(), frameExtra().height()));
+    for (const QRect& area : screenAreas()) {
+        if (area.contains(titleBar.topLeft()) && area.intersects(titleBar))
+            return pos();
+    }
+    return keepWhollyOnScreen(frameRect(), screenAreas()).topLeft();
 }
 
 void Form4a::resizeEvent(QResizeEvent* event) {

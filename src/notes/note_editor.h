@@ -75,8 +75,12 @@ public:
     int widthTwips() const;
     void setHeightTwips(int twips);
     void setWidthTwips(int twips);
+    // The place the editor keeps in the settings (and new notes are posted
+    // at): where it stands, or on a screen when its title bar is on none.
     int topTwips() const;
     int leftTwips() const;
+    // Shrinks to the screen if needed and moves the whole frame onto it.
+    void keepOnScreen();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -89,6 +93,8 @@ private:
     QStringList recordFields() const;
     bool post(int number, const QStringList& fields, bool edited);
     QSize frameExtra() const;
+    QRect frameRect() const;
+    QPoint savedPlace() const;
     void layoutStrip();
 
     NoteBoard* board_;

@@ -67,6 +67,8 @@ private slots:
     void twoNewNotesTakeTheTwoLowestFreeNumbers();
     void editorReopensWhereItWasClosed();
     void editorSavedOffEveryScreenOpensOnOne();
+    void editorWithItsTitleBarAboveTheScreenComesBackWhole();
+    void editorForANoteLargerThanTheScreenFitsOnIt();
     void editedNoteKeepsItsPlaceAndZOrderState_data();
     void editedNoteKeepsItsPlaceAndZOrderState();
     void leavingAnEditLeavesTheNoteAndItsFilesUnchanged_data();
@@ -236,6 +238,55 @@ void TestNoteEditor::editorSavedOffEveryScreenOpensOnOne() {
     QCOMPARE(ini.read("Fusen", "Left"), QString::number(pixelsToTwips(screen.left())));
 }
 
+void TestNoteEditor::editorWithItsTitleBarAboveTheScreenComesBackWhole() {
+    // Left behind by an editor whose frame ended above the screen.
+    ProfileFile ini(home_->file("KovaShell.ini"));
+    ini.write("Fusen", "Top", "-300");
+    ini.write("Fusen", "Left", "-15");
+    QStringList lines;
+    for (int i = 0; i < 14; ++i)
+        lines << QStringLiteral("a note of about 430 x 300 pixels, line %1").arg(i);
+    writeNote(0, noteFields("0", "0"), lines.join("\r\n"));
+    board_->restoreNotes();
+    board_->CurrentNoteIndex = 1;
+    board_->mnuEdit_Click();
+    Form4a* editor = Form4a::instance();
+    QVERIFY(editor->heightTwips() > 4125);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(QRect(editor->pos(), editor->frameGeometry().size())));
+    QCOMPARE(editor->pos(), screen.topLeft());
+    editor->Command2->click();
+    QCOMPARE(ini.read("Fusen", "Top"), QString::number(pixelsToTwips(screen.top())));
+    QCOMPARE(ini.read("Fusen", "Left"), QString::number(pixelsToTwips(screen.left())));
+
+    // Moved above the screen by hand: what is kept is a place on the screen.
+    editor = openNewEditor();
+    editor->move(screen.left() + 40, screen.top() - 20);
+    editor->Command2->click();
+    QCOMPARE(ini.read("Fusen", "Top"), QString::number(pixelsToTwips(screen.top())));
+    QCOMPARE(ini.read("Fusen", "Left"), QString::number(pixelsToTwips(screen.left() + 40)));
+}
+
+void TestNoteEditor::editorForANoteLargerThanTheScreenFitsOnIt() {
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("line %1 of a note taller and wider than any screen, ").arg(i) +
+                     QString(60, QLatin1Char('w'));
+    writeNote(0, noteFields("0", "0"), lines.join("\r\n"));
+    board_->restoreNotes();
+    board_->CurrentNoteIndex = 1;
+    board_->mnuEdit_Click();
+    Form4a* editor = Form4a::instance();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(editor->isVisible());
+    QVERIFY(editor->heightTwips() <= pixelsToTwips(screen.height()));
+    QVERIFY(editor->widthTwips() <= pixelsToTwips(screen.width()));
+    QVERIFY(screen.contains(editor->pos()));
+    // The buttons are within the window, so on the screen.
+    QVERIFY(editor->rect().contains(
+        editor->Command1->mapTo(editor, editor->Command1->rect().bottomRight())));
+}
+
 void TestNoteEditor::editedNoteKeepsItsPlaceAndZOrderState_data() {
     QTest::addColumn<QString>("zOrder");
     QTest::addColumn<int>("stacking");
@@ -350,7 +401,7 @@ void TestNoteEditor::showingAHiddenNoteMeanwhileCannotCorruptTheEditedNote() {
 
 void TestNoteEditor::largeNoteOpensALargerEditor() {
     QStringList lines;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 20; ++i)
         lines << QStringLiteral("line %1 of a long and rather wide note text, wide enough").arg(i);
     writeNote(0, noteFields(), lines.join("\r\n"));
     writeNote(1, noteFields(), "small");
