@@ -3,7 +3,8 @@
 # benchmark, starts a private Xvfb with trayer and a fresh home, and prints the
 # median time from start to tray icon (and all notes) shown, and the resident
 # memory after start-up: with an empty data folder (a first run), with 101
-# stored notes of a few lines of Japanese text, and with none.
+# stored notes of a few lines of Japanese text, with 100 such notes and one of
+# 5 MB, and with none.
 #
 #   bench/run-startup.sh [RUNS]     (default 15)
 set -euo pipefail
@@ -40,5 +41,13 @@ for n in $(seq 0 100); do
     >"$with/KovaShell$n.log"
 done
 
+# The same with note 0 holding 5 MB of text.
+huge=$E2E_DIR/huge-note
+cp -r "$with" "$huge"
+yes '会議の記録 牛乳と卵を買う 0123456789 ABCDEFGHIJ' | head -n 107000 | sed 's/$/\r/' |
+  iconv -f UTF-8 -t CP932 >"$huge/KovaShell0.log"
+echo "note 0 of the 5 MB case: $(stat -c %s "$huge/KovaShell0.log") bytes"
+
 "$build/bin/startup_bench" "$build/bin/KovaShell" "$runs" "$with" 101
+"$build/bin/startup_bench" "$build/bin/KovaShell" "$runs" "$huge" 101
 "$build/bin/startup_bench" "$build/bin/KovaShell" "$runs" "$without" 0

@@ -2,6 +2,7 @@
 
 #include "notes/countdown.h"
 #include "notes/note_board.h"
+#include "platform/screen_placement.h"
 #include "platform/units.h"
 #include "platform/x11_window.h"
 
@@ -13,7 +14,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <climits>
 
 namespace kova {
 
@@ -30,10 +30,33 @@ QSize largestNoteSize() {
     return desktop.size();
 }
 
-QString displayText(const QString& stored) {
-    QString t = stored;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return t;
+// What of the stored text can show in a window no larger than `limit`: the
+// lines that fit, each cut where even the narrowest characters (a pixel
+// each) would run past the edge. A note of megabytes would otherwise be
+// laid out whole, for seconds, to show one screenful.
+QString shownText(const QString& stored, const QFontMetrics& metrics, const QSize& limit) {
+    const qsizetype maxLines = limit.height() / std::max(1, metrics.lineSpacing()) + 1;
+    const qsizetype maxChars = limit.width() + 1;
+    QString shown;
+    qsizetype lines = 0;
+    qsizetype from = 0;
+    while (from <= stored.size() && lines < maxLines) {
+        qsizetype end = stored.indexOf(QLatin1Char('\n'), from);
+        if (end < 0)
+            end = stored.size();
+        qsizetype lineEnd = end;
+        if (lineEnd > from && stored.at(lineEnd - 1) == QLatin1Char('\r'))
+            --lineEnd;
+        qsizetype cut = std::min(lineEnd, from + maxChars);
+        if (cut < lineEnd && cut > from && stored.at(cut - 1).isHighSurrogate())
+            --cut;
+        if (lines > 0)
+            shown += QLatin1Char('\n');
+        shown += QStringView(stored).mid(from, cut - from);
+        ++lines;
+        from = end + 1;
+    }
+    return shown;
 }
 
 } // namespace
@@ -79,12 +102,16 @@ void Form5a::setWindowColor(QWidget* widget, const QColor& back, const QColor& f
 
 void Form5a::setNoteText(const QString& text) {
     noteText_ = text;
-    Label1->setText(displayText(text));
-    Label1->adjustSize();
+    showNoteText();
 }
 
 void Form5a::setNoteFont(const QFont& font) {
     Label1->setFont(font);
+    showNoteText();
+}
+
+void Form5a::showNoteText() {
+    Label1->setText(shownText(noteText_, Label1->fontMetrics(), largestNoteSize()));
     Label1->adjustSize();
 }
 
@@ -119,35 +146,7 @@ void Form5a::placeOnScreen() {
     if (pos() != placedAt_)
         return;
     const QRect frame(QPoint(twipsToPixels(leftTwips_), twipsToPixels(topTwips_)), size());
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (screens.isEmpty())
-        return;
-    QScreen* nearest = nullptr;
-    long long best = LLONG_MAX;
-    for (QScreen* screen : screens) {
-        const QRect area = screen->availableGeometry();
-        if (area.intersects(frame)) {
-            nearest = nullptr;
-            best = -1;
-            break;
-        }
-        const long long dx =
-            std::max({0, area.left() - frame.right(), frame.left() - area.right()});
-        const long long dy =
-            std::max({0, area.top() - frame.bottom(), frame.top() - area.bottom()});
-        if (dx * dx + dy * dy < best) {
-            best = dx * dx + dy * dy;
-            nearest = screen;
-        }
-    }
-    QPoint target = frame.topLeft();
-    if (nearest != nullptr) {
-        const QRect area = nearest->availableGeometry();
-        target.setX(std::clamp(frame.left(), area.left(),
-                               std::max(area.left(), area.right() - frame.width() + 1)));
-        target.setY(std::clamp(frame.top(), area.top(),
-                               std::max(area.top(), area.bottom() - frame.height() + 1)));
-    }
+    const QPoint target = keepReachable(frame, screenAreas()).topLeft();
     move(target);
     placedAt_ = target;
 }
@@ -197,10 +196,10 @@ void Form5a::raiseAboveOthers() {
     // Text9 keeps "True": the menu still shows the user's choice.
     if (stacking_ == NoteStacking::TopMost)
         setStacking(NoteStacking::Normal);
-    if (isVisible()) {
+    // raise() alone: an alarm must not take the keyboard from the program
+    // the user is typing in.
+    if (isVisible())
         raise();
-        activateWindow();
-    }
 }
 
 void Form5a::setStacking(NoteStacking stacking) {

@@ -37,7 +37,8 @@ public:
     QLabel* Label2 = nullptr; // countdown line
     QTimer Timer1;            // countdown tick
 
-    // The note text in its stored form (CR LF line breaks).
+    // The note text in its stored form (CR LF line breaks). The window shows
+    // only what fits on the desktop; the whole text is kept for the editor.
     void setNoteText(const QString& text);
     QString noteText() const { return noteText_; }
     void setNoteFont(const QFont& font);
@@ -76,6 +77,7 @@ protected:
 
 private:
     void placeOnScreen();
+    void showNoteText();
     void setWindowColor(QWidget* widget, const QColor& back, const QColor& fore);
 
     NoteBoard* board_;

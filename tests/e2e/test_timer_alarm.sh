@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A note whose target is the current minute comes up with a red countdown
-# line, and its tick brings it back above a window that covered it. Along the
+# line, and its tick brings it back above a window that covered it, leaving
+# the keyboard with that window. Along the
 # way: screenshots of a counting note, the editor and the timer dialog, and
 # leaving both without a change leaves the note's files as they were.
 source "$(dirname "$0")/lib.sh"
@@ -99,8 +100,11 @@ cover_window() { xdotool search --onlyvisible --classname xmessage 2>/dev/null |
 wait_until "the covering window" cover_window
 cover=$(cover_window)
 wait_until "the note to be covered" alarm_line_covered
+wait_until "the covering window to have the keyboard" focus_on "$cover"
 E2E_TIMEOUT=45 wait_until "the tick to raise the due note" alarm_line_red
 note_above "$cover" || fail "the due note is not above the covering window in the stacking order"
+# The alarm shows the note; typing still goes where it went.
+[[ $(xdotool getwindowfocus) == "$((cover))" ]] || fail "the alarm took the keyboard focus"
 echo "raised: $(screenshot raised)"
 stop_process "$cover_pid" || true
 

@@ -55,6 +55,7 @@ private slots:
     void timedNoteShowsTheCountdownAboveTheText();
     void dueTimerTurnsTheLineRed();
     void captureThenApplyGivesTheSameRecord();
+    void hugeNoteShowsWhatFitsAndKeepsItsWholeText();
 };
 
 void TestNoteBoard::notesAreRestoredInNumberOrderUpTo100() {
@@ -338,6 +339,41 @@ void TestNoteBoard::captureThenApplyGivesTheSameRecord() {
     board.CaptureNoteRecord();
     QCOMPARE(board.List1, fields + QStringList{QStringLiteral("left over")});
     QCOMPARE(board.Text5, QStringLiteral("line 1\r\nline 2"));
+}
+
+void TestNoteBoard::hugeNoteShowsWhatFitsAndKeepsItsWholeText() {
+    TempHome home;
+    FakePlatform platform;
+    // About 2 MB: 40000 lines, the first one longer than any screen is wide.
+    QString text = QString(20000, QLatin1Char('x'));
+    for (int i = 1; i < 40000; ++i)
+        text += QStringLiteral("\r\nline %1 of a huge note").arg(i);
+    storeNote(home, 0, noteFields(0, 0), text);
+    const QByteArray before = home.read(QStringLiteral("KovaShell0.log"));
+    NoteBoard board;
+    board.restoreNotes();
+    Form5a* w = board.NoteWindows(1);
+    QVERIFY(w != nullptr);
+    QCOMPARE(w->noteText(), text);
+    QRect desktop;
+    for (QScreen* screen : QGuiApplication::screens())
+        desktop = desktop.united(screen->geometry());
+    QVERIFY(w->width() <= desktop.width() && w->height() <= desktop.height());
+    // Shown: the lines that fit, the first one cut near the screen's width.
+    const QString shown = w->Label1->text();
+    const qsizetype lineHeight = w->Label1->fontMetrics().lineSpacing();
+    QVERIFY(shown.count(QLatin1Char('\n')) <= desktop.height() / lineHeight + 1);
+    QVERIFY(shown.startsWith(QString(desktop.width(), QLatin1Char('x'))));
+    QVERIFY(shown.section(QLatin1Char('\n'), 0, 0).size() <= desktop.width() + 1);
+    QVERIFY(shown.contains(QStringLiteral("\nline 1 of a huge note\n")));
+
+    // A drag saves the fields only; the text file keeps every line.
+    board.CurrentNoteIndex = 1;
+    board.noteDragEnded(w);
+    QCOMPARE(home.read(QStringLiteral("KovaShell0.log")), before);
+    board.List1.clear();
+    board.CaptureNoteRecord();
+    QCOMPARE(board.Text5, text);
 }
 
 QTEST_MAIN(TestNoteBoard)
