@@ -178,7 +178,14 @@ void NoteBoard::mnuKill_Click() {
                                         Buttons::YesNo) != Answer::Yes)
         return;
     const int n = w->Text3;
-    removeNoteFiles(n);
+    if (!removeNoteFiles(n)) {
+        // Gone from the screen but back at the next start would be a lie.
+        Platform::instance().messageBox(QStringLiteral("タグ（%1）を削除できませんでした。"
+                                                       "書き込み権限を確認してください。")
+                                            .arg(noteFieldsFileName(n)),
+                                        Buttons::Ok);
+        return;
+    }
     if (menus_.fusenVisible) {
         if (QAction* entry = menus_.fusenVisible(n))
             entry->setVisible(false);

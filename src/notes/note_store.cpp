@@ -65,7 +65,9 @@ QStringList parseNoteFields(const QByteArray& bytes) {
     QStringList values;
     if (text.isEmpty())
         return values;
-    QStringList lines = text.split(QLatin1Char('\n'));
+    // CR LF, LF and a lone CR all end a line: files pass through editors of
+    // every kind.
+    QStringList lines = toCrLf(text).split(kCrLf);
     // The writer ends every line, so the piece after the last break is empty.
     if (lines.last().trimmed().isEmpty())
         lines.removeLast();
@@ -133,9 +135,12 @@ bool changeNoteField(int number, int index, const QString& value, const QString&
     return WriteNoteFields(number, list);
 }
 
-void removeNoteFiles(int number) {
-    QFile::remove(noteFieldsPath(number));
+bool removeNoteFiles(int number) {
+    const QString fields = noteFieldsPath(number);
+    if (!QFile::remove(fields) && QFileInfo::exists(fields))
+        return false;
     QFile::remove(noteTextPath(number));
+    return true;
 }
 
 QString toCrLf(const QString& text) {

@@ -63,8 +63,10 @@ bool WriteNoteText(int number, const QString& text);
 // before a 14-line file's fifteenth, defaults for anything missing earlier.
 bool changeNoteField(int number, int index, const QString& value, const QString& placeholder);
 
-// Deletes both files; missing files are no error.
-void removeNoteFiles(int number);
+// Deletes both files; missing files are no error. False when the field file
+// is still there: the note then still exists. A text file left behind alone
+// is harmless, since a number is in use only while its field file exists.
+bool removeNoteFiles(int number);
 
 // Line breaks in any form become CR LF, the form the files and the tray
 // captions count with.

@@ -3,6 +3,7 @@
 #include "notes/note_editor.h"
 #include "notes/note_store.h"
 #include "support/fake_platform.h"
+#include "support/read_only_folder.h"
 #include "support/temp_home.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ private slots:
     void noteZeroUsesThePreExistingEntry();
     void removeAsksFirstAndNoKeepsEverything();
     void removeDeletesBothFilesAndFreesTheNumber();
+    void removeOnAReadOnlyFolderTellsAndKeepsTheNote();
     void removingTheMiddleNoteRenumbersTheOthers();
     void newNoteRefusedWhenAllNumbersAreUsed();
     void editTakesTheNoteOffTheDesktopWhileTheEditorIsOpen();
@@ -311,6 +313,29 @@ void TestNoteCommands::removeDeletesBothFilesAndFreesTheNumber() {
     QVERIFY(!QFile::exists(home.file(QStringLiteral("KovaShell0.hsn"))));
     QVERIFY(!QFile::exists(home.file(QStringLiteral("KovaShell0.log"))));
     QCOMPARE(FindFreeNoteNumber(), 0);
+}
+
+void TestNoteCommands::removeOnAReadOnlyFolderTellsAndKeepsTheNote() {
+    TempHome home;
+    ReadOnlyFolder folder(home.path());
+    if (!folder.usable())
+        QSKIP(qPrintable(folder.why()));
+    FakePlatform platform;
+    TestMenus menus;
+    storeNote(home, 5, noteFields(0, 0));
+    QVERIFY(folder.seal());
+    NoteBoard board;
+    board.attachMenus(menus.menus());
+    board.restoreNotes();
+    menus.kill->trigger();
+    QCOMPARE(platform.messages,
+             (QStringList{QStringLiteral("このタグを消去しますか？"),
+                          QStringLiteral("タグ（KovaShell5.hsn）を削除できませんでした。"
+                                         "書き込み権限を確認してください。")}));
+    QCOMPARE(board.noteWindowCount(), 1);
+    QVERIFY(board.NoteWindows(1)->isVisible());
+    QVERIFY(QFile::exists(home.file(QStringLiteral("KovaShell5.hsn"))));
+    QVERIFY(QFile::exists(home.file(QStringLiteral("KovaShell5.log"))));
 }
 
 void TestNoteCommands::removingTheMiddleNoteRenumbersTheOthers() {

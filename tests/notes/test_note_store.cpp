@@ -76,6 +76,9 @@ void TestNoteStore::fieldLinesParse_data() {
         << QByteArray("\"a,b\"\r\n\"\"\r\n") << QStringList{"a,b", ""};
     QTest::newRow("no final line break") << QByteArray("\"1\"\r\n\"2\"") << QStringList{"1", "2"};
     QTest::newRow("LF only") << QByteArray("\"1\"\n\"2\"\n") << QStringList{"1", "2"};
+    QTest::newRow("CR only") << QByteArray("\"1\"\r\"2\"\r") << QStringList{"1", "2"};
+    QTest::newRow("mixed line ends")
+        << QByteArray("\"1\"\r\"2\"\n\"3\"\r\n\"4\"") << QStringList{"1", "2", "3", "4"};
     QTest::newRow("unquoted damaged line")
         << QByteArray("abc\r\n\"x\r\n") << QStringList{"abc", "x"};
     QTest::newRow("Shift-JIS value") << QByteArray("\"" + kMsPGothicSjis + "\"\r\n")
