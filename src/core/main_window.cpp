@@ -20,7 +20,9 @@
 #include <QThread>
 
 // The icon lives in this static library; register its resources explicitly.
-static void initResources() { Q_INIT_RESOURCE(resources); }
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace kova {
 
@@ -40,8 +42,8 @@ bool Form1::Form_Load(const QStringList& arguments) {
 
     instance_ = std::make_unique<SingleInstance>(dataFolder(), QStringLiteral("KovaShell.lock"));
     if (!instance_->acquired()) {
-        Platform::instance().messageBox(QStringLiteral("このアプリケーションはすでに開かれています。"),
-                                        Buttons::Ok);
+        Platform::instance().messageBox(
+            QStringLiteral("このアプリケーションはすでに開かれています。"), Buttons::Ok);
         closeRequest();
         return false;
     }
@@ -166,13 +168,19 @@ void Form1::closeRequest() {
 }
 
 void Form1::commitDataRequest(QSessionManager& manager) {
+    sessionEnding(manager.allowsInteraction(), [&manager] { manager.cancel(); });
+}
+
+void Form1::sessionEnding(bool allowsInteraction, const std::function<void()>& cancel) {
     if (mailBusy) {
         Platform::instance().beep();
-        if (manager.allowsInteraction())
-            manager.cancel();
+        if (allowsInteraction)
+            cancel();
         return;
     }
-    RemoveTrayIcon();
+    // Ended for good: a log-off cancelled later must not leave us running
+    // without an icon and holding the single-instance lock.
+    closeRequest();
 }
 
 void Form1::endProgram() {

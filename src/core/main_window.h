@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QSessionManager;
@@ -36,6 +37,9 @@ public:
     // A close request from the platform (session end, SIGTERM ...).
     void closeRequest();
     void commitDataRequest(QSessionManager& manager);
+    // The session is ending: the guarded exit, or a refusal that the session
+    // manager hears of through `cancel` when it lets us interact.
+    void sessionEnding(bool allowsInteraction, const std::function<void()>& cancel);
 
     void LoadDesktopIconExtension();
 

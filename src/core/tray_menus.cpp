@@ -44,6 +44,8 @@ TrayMenus::TrayMenus(QObject* parent) : QObject(parent) {
     mnuLine356 = addLine(mnuFusenshi, "mnuLine356");
     mnuLine04 = addLine(mnuFusenshi, "mnuLine04");
     mnuFusenSettei = addItem(mnuFusenshi, "mnuFusenSettei", QStringLiteral("(設定)"));
+    // With no hidden notes the two lines stand side by side; both stay.
+    mnuFusenshi->setSeparatorsCollapsible(false);
     ensureFusenVisible(0)->setVisible(false);
     addLine(mnu, "mnuLine12");
 
@@ -99,7 +101,8 @@ QAction* TrayMenus::ensureFusenVisible(int number) {
     }
     mnuFusenshi->insertAction(before, action);
     mnuFusenVisible_.insert(number, action);
-    connect(action, &QAction::triggered, this, [this, number] { emit fusenVisibleTriggered(number); });
+    connect(action, &QAction::triggered, this,
+            [this, number] { emit fusenVisibleTriggered(number); });
     return action;
 }
 

@@ -194,8 +194,11 @@ private:
     bool locked_ = false;
 };
 
+// QChar::isDigit() also takes the digits of other scripts, which toUInt()
+// then reads as 0.
 bool isHex(QChar c) {
-    return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f');
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
 }
 
 } // namespace

@@ -258,6 +258,25 @@ private slots:
         QCOMPARE(ended.count(), 1);
         QCOMPARE(s.home.read("KovaShell.ini"), before);
     }
+
+    void sessionEndEndsTheProgramUnlessMailIsBusy() {
+        Session s;
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        QSignalSpy ended(&form, &Form1::ended);
+        int cancels = 0;
+        form.mailBusy = true;
+        form.sessionEnding(true, [&cancels] { ++cancels; });
+        QCOMPARE(s.platform.beeps, 1);
+        QCOMPARE(cancels, 1);
+        QVERIFY(!form.hasEnded());
+
+        form.mailBusy = false;
+        form.sessionEnding(true, [&cancels] { ++cancels; });
+        QCOMPARE(cancels, 1);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(form.hasEnded());
+    }
 };
 
 QTEST_MAIN(TestStartup)

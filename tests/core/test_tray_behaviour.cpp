@@ -278,6 +278,18 @@ private slots:
         QCOMPARE(triggered.count(), 1);
         QCOMPARE(triggered.first().first().toInt(), 3);
     }
+
+    void notesSubmenuKeepsBothSeparatorsWithoutHiddenNotes() {
+        kova::TrayMenus menus;
+        menus.mnuFusenshi->popup(QPoint(0, 0));
+        const QRect first = menus.mnuFusenshi->actionGeometry(menus.mnuLine356);
+        const QRect second = menus.mnuFusenshi->actionGeometry(menus.mnuLine04);
+        menus.mnuFusenshi->hide();
+        // A collapsed separator gets no room of its own.
+        QVERIFY(!first.isEmpty());
+        QVERIFY(!second.isEmpty());
+        QVERIFY(second.top() >= first.bottom());
+    }
 };
 
 QTEST_MAIN(TestTrayBehaviour)

@@ -24,6 +24,7 @@ private slots:
     void damagedLinesCostOnlyThemselves();
     void keyRemovedByAnotherWriterRefusesValues();
     void classIdTextRoundTrips();
+    void strictClassIdTakesAsciiHexDigitsOnly();
     void progIdResolvesOnlyToAStrictClassId();
 };
 
@@ -209,6 +210,15 @@ void TestRegistryStore::classIdTextRoundTrips() {
     QCOMPARE(classIdText(ClassId{}), QStringLiteral("{00000000-0000-0000-0000-000000000000}"));
     QVERIFY(!parseClassIdText(QStringLiteral("{D2CDDC34-2016-42EE-BAFD-4E7BA889AB3G}")));
     QVERIFY(!parseClassIdText(QStringLiteral("{D2CDDC34-2016-42EE-BAFD4-E7BA889AB31}")));
+}
+
+void TestRegistryStore::strictClassIdTakesAsciiHexDigitsOnly() {
+    // Digits of other scripts (Malayalam, Arabic-Indic, full-width) are no hex digits.
+    for (const char16_t digit : {u'\u0D66', u'\u0660', u'\uFF10'}) {
+        QString text = QStringLiteral("{00000000-0000-0000-0000-000000000000}");
+        text[1] = QChar(digit);
+        QVERIFY2(!parseClassIdText(text), qPrintable(text));
+    }
 }
 
 void TestRegistryStore::progIdResolvesOnlyToAStrictClassId() {
