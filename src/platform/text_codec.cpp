@@ -1,14 +1,122 @@
 #include "text_codec.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
+#include <QSysInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
 
 namespace kova {
 
 namespace {
+
 const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
+
+// glibc's "CP932" is Microsoft's table, unlike ICU's "Shift_JIS" (IBM-943).
+// What glibc 2.36 does with the edges:
+// - bytes 0x00-0x1F and 0x7F map to themselves both ways;
+// - 0x80, 0xA0 and 0xFD-0xFF are rejected (EILSEQ), so they read as U+FFFD;
+// - the user-defined rows 0xF040-0xF9FC read as U+E000-U+E757 and back;
+// - a few characters are written one way only: U+00A5 as 0x5C, U+203E as 0x7E,
+//   U+2014 as 0x815C (read back as U+2015), and tag characters U+E0000-U+E007F
+//   vanish. toShiftJis reads its result back to catch these.
+constexpr const char* kCp932 = "CP932";
+const char* utf16() {
+    return QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+}
+
+// One descriptor per direction and thread: capValue encodes a value one
+// character at a time, and opening a converter is not free.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (valid())
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts all of `in`. Input the target cannot take, or cannot be read,
+    // becomes `replacement` and turns `clean` false; `skip` tells how many
+    // input bytes to drop there, 0 to give up.
+    template <typename Skip>
+    QByteArray run(QByteArrayView in, qsizetype outGuess, QByteArrayView replacement, Skip skip,
+                   bool* clean) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        QByteArray out(outGuess + 16, Qt::Uninitialized);
+        char* inPtr = const_cast<char*>(in.data());
+        size_t inLeft = size_t(in.size());
+        qsizetype used = 0;
+        while (true) {
+            char* outPtr = out.data() + used;
+            size_t outLeft = size_t(out.size() - used);
+            const bool flushing = inLeft == 0;
+            const size_t r = flushing ? iconv(cd_, nullptr, nullptr, &outPtr, &outLeft)
+                                      : iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+            used = outPtr - out.data();
+            if (r != size_t(-1)) {
+                if (flushing)
+                    break;
+                continue;
+            }
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2 + 16);
+                continue;
+            }
+            if (flushing)
+                break;
+            // EILSEQ, or EINVAL for a sequence cut off by the end of the input.
+            *clean = false;
+            const size_t n = std::min(inLeft, skip(inPtr, inLeft));
+            if (n == 0)
+                break;
+            inPtr += n;
+            inLeft -= n;
+            if (out.size() - used < replacement.size())
+                out.resize(out.size() * 2 + 16);
+            memcpy(out.data() + used, replacement.data(), size_t(replacement.size()));
+            used += replacement.size();
+        }
+        out.truncate(used);
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+Converter& decoder() {
+    thread_local Converter c(utf16(), kCp932);
+    return c;
+}
+
+Converter& encoder() {
+    thread_local Converter c(kCp932, utf16());
+    return c;
+}
+
+// With `untilError` it stops at the first byte CP932 rejects, for a caller that
+// then reads the file another way.
+QString decodeCp932(const QByteArray& bytes, bool* clean, bool untilError = false) {
+    *clean = true;
+    Converter& c = decoder();
+    if (!c.valid()) {
+        *clean = false;
+        return QString::fromLatin1(bytes);
+    }
+    const char16_t kReplacement = u'\uFFFD';
+    // Decoding resumes at the very next byte, so one bad byte costs one character.
+    const QByteArray out = c.run(
+        bytes, bytes.size() * 2, QByteArrayView(reinterpret_cast<const char*>(&kReplacement), 2),
+        [untilError](const char*, size_t) { return size_t(untilError ? 0 : 1); }, clean);
+    return QString(reinterpret_cast<const QChar*>(out.constData()), out.size() / 2);
+}
+
 } // namespace
 
 QString mapJisLookAlikes(QString text) {
@@ -32,23 +140,35 @@ QString mapJisLookAlikes(QString text) {
 }
 
 QByteArray toShiftJis(const QString& text, bool* ok) {
-    QStringEncoder encoder("Shift_JIS", QStringConverter::Flag::Stateless);
-    if (!encoder.isValid()) {
-        if (ok != nullptr)
-            *ok = false;
-        return {};
+    const QString mapped = mapJisLookAlikes(text);
+    Converter& c = encoder();
+    bool clean = c.valid();
+    QByteArray bytes;
+    if (clean) {
+        const QByteArrayView in(reinterpret_cast<const char*>(mapped.utf16()), mapped.size() * 2);
+        // A character CP932 lacks costs two bytes, as the classic converter's
+        // default character does; a surrogate pair is one character.
+        bytes = c.run(
+            in, in.size(), QByteArrayView("\xFC\xFC", 2),
+            [](const char* at, size_t left) {
+                char16_t first = 0;
+                memcpy(&first, at, sizeof first);
+                return size_t(QChar::isHighSurrogate(first) && left >= 4 ? 4 : 2);
+            },
+            &clean);
     }
-    QByteArray bytes = encoder.encode(mapJisLookAlikes(text));
+    if (clean) {
+        bool readable = false;
+        clean = decodeCp932(bytes, &readable) == mapped;
+    }
     if (ok != nullptr)
-        *ok = !encoder.hasError();
+        *ok = clean;
     return bytes;
 }
 
 QString fromShiftJis(const QByteArray& bytes) {
-    QStringDecoder decoder("Shift_JIS", QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    bool clean = false;
+    return decodeCp932(bytes, &clean);
 }
 
 QByteArray encodeFileText(const QString& text) {
@@ -61,29 +181,28 @@ QByteArray encodeFileText(const QString& text) {
 
 namespace {
 
-// Strict UTF-8 holding at least one character of three or more bytes (kana,
-// kanji). Shift-JIS text practically never passes: half-width katakana pairs
-// can look like two-byte UTF-8, so those alone are not taken as a sign.
-bool looksLikeUtf8(const QByteArray& bytes) {
+bool isStrictUtf8(const QByteArray& bytes) {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString text = decoder.decode(bytes);
-    if (decoder.hasError() || text.toUtf8() != bytes)
-        return false;
-    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x800; });
+    return !decoder.hasError() && text.toUtf8() == bytes;
 }
 
 } // namespace
 
 QString decodeFileText(const QByteArray& bytes, bool* utf8) {
     const bool bom = bytes.startsWith(kUtf8Bom);
-    // A file saved by a UTF-8 editor reads as what it says, so the next write
-    // does not turn its text into mojibake for good.
-    const bool isUtf8 = bom || looksLikeUtf8(bytes);
+    bool cp932 = false;
+    QString text;
+    if (!bom)
+        text = decodeCp932(bytes, &cp932, true);
+    // Shift-JIS text is often valid UTF-8 as well, so only a file CP932
+    // rejects is taken for one saved by a UTF-8 editor.
+    const bool isUtf8 = bom || (!cp932 && isStrictUtf8(bytes));
     if (utf8 != nullptr)
         *utf8 = isUtf8;
-    if (!isUtf8)
-        return fromShiftJis(bytes);
-    return QString::fromUtf8(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
+    if (isUtf8)
+        return QString::fromUtf8(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
+    return cp932 ? text : fromShiftJis(bytes);
 }
 
 } // namespace kova

@@ -10,17 +10,18 @@ namespace kova {
 // with a BOM, and a BOM-led file is read as UTF-8.
 
 // Encodes one piece of text as CP932. Returns false in *ok when some character
-// has no CP932 form (the result is then unusable).
+// has no CP932 form that reads back as itself (the result is then unusable).
 QByteArray toShiftJis(const QString& text, bool* ok = nullptr);
 
-// Decodes CP932 bytes; invalid bytes do not survive.
+// Decodes CP932 bytes. A byte that starts no CP932 character, and a lead byte
+// cut off by the end, reads as U+FFFD; decoding goes on with the next byte.
 QString fromShiftJis(const QByteArray& bytes);
 
 // Whole-file text: CP932 when it fits, else UTF-8 with a BOM.
 QByteArray encodeFileText(const QString& text);
 
-// Whole-file text: UTF-8 when it starts with a BOM or is valid UTF-8 holding
-// kana or kanji (saved by a UTF-8 editor), else CP932.
+// Whole-file text: UTF-8 when it starts with a BOM, or when it is not valid
+// CP932 but is valid UTF-8 (saved by a UTF-8 editor); else CP932.
 // `utf8`, when given, tells which of the two it was.
 QString decodeFileText(const QByteArray& bytes, bool* utf8 = nullptr);
 

@@ -83,6 +83,9 @@ void TestNoteStore::fieldLinesParse_data() {
         << QByteArray("abc\r\n\"x\r\n") << QStringList{"abc", "x"};
     QTest::newRow("Shift-JIS value") << QByteArray("\"" + kMsPGothicSjis + "\"\r\n")
                                      << QStringList{QStringLiteral("ＭＳ Ｐゴシック")};
+    // These bytes are valid UTF-8 too; they still read as Shift-JIS.
+    QTest::newRow("Shift-JIS value that is also UTF-8")
+        << QByteArray("\"\xEA\xA1\xB6 2024\"\r\n") << QStringList{QStringLiteral("遙ｶ 2024")};
     const QByteArray longValue(5000, 'A');
     QTest::newRow("5000-byte line") << QByteArray("\"" + longValue + "\"\r\n\"9\"\r\n")
                                     << QStringList{QString::fromLatin1(longValue), "9"};
@@ -92,6 +95,7 @@ void TestNoteStore::fieldLinesParse() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, values);
     QCOMPARE(parseNoteFields(bytes), values);
+    QCOMPARE(parseNoteFields(formatNoteFields(values)), values);
 }
 
 void TestNoteStore::quotesInValuesSurviveARoundTrip() {

@@ -113,8 +113,21 @@ private slots:
 
     void capCountsUtf8BytesInAUtf8FileWithoutBom() {
         Ini ini;
-        ini.put("[a1]\r\nb02=" + repeated("あ", 500).toUtf8() + "\r\n");
+        // The closing katakana leave bytes CP932 rejects, so the file reads as UTF-8.
+        const QByteArray file = "[a1]\r\nb02=" + (repeated("あ", 500) + "テスト").toUtf8() + "\r\n";
+        QVERIFY(kova::fromShiftJis(file).contains(QChar(0xFFFD)));
+        ini.put(file);
         QCOMPARE(ini.file().read("a1", "b02"), repeated("あ", 341));
+    }
+
+    void shiftJisValueThatIsAlsoUtf8SurvivesARewrite() {
+        Ini ini;
+        // "遙ｶ" in Shift-JIS; the same bytes are one UTF-8 character.
+        ini.put("[Lunch0]\r\n0=\xEA\xA1\xB6\r\n");
+        QCOMPARE(ini.file().read("Lunch0", "0"), QStringLiteral("遙ｶ"));
+        QVERIFY(ini.file().write("Lunch0", "1", "x"));
+        QCOMPARE(ini.bytes(), QByteArray("[Lunch0]\r\n0=\xEA\xA1\xB6\r\n1=x\r\n"));
+        QCOMPARE(ini.file().read("Lunch0", "0"), QStringLiteral("遙ｶ"));
     }
 
     void emptyValueStaysAKeyAndReadsEmpty() {
