@@ -199,7 +199,7 @@ void Form5a::raiseAboveOthers() {
     // raise() alone: an alarm must not take the keyboard from the program
     // the user is typing in.
     if (isVisible())
-        raise();
+        raiseWithoutFocus(this);
 }
 
 void Form5a::setStacking(NoteStacking stacking) {

@@ -129,6 +129,14 @@ void setWindowLayer(QWidget* window, bool above, bool below) {
     xcb_flush(c);
 }
 
+void raiseWithoutFocus(QWidget* window) {
+    if (window == nullptr)
+        return;
+    window->raise();
+    if (xcb_connection_t* c = x11Connection())
+        xcb_flush(c);
+}
+
 bool isKeptOutOfTaskbar(QWidget* window) {
     xcb_connection_t* c = x11Connection();
     if (c == nullptr || window == nullptr || window->internalWinId() == 0)

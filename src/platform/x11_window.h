@@ -14,6 +14,11 @@ void keepOutOfTaskbar(QWidget* window);
 // ordinary windows, or back into the ordinary layer, without remapping it.
 void setWindowLayer(QWidget* window, bool above, bool below);
 
+// Brings a window in front of the others without giving it the keyboard
+// focus, and sends the request at once: a raise alone may wait in the
+// connection's buffer until something else is sent.
+void raiseWithoutFocus(QWidget* window);
+
 // True when the window currently carries both states (tests, diagnostics).
 bool isKeptOutOfTaskbar(QWidget* window);
 
