@@ -1,12 +1,13 @@
 #include "main_window.h"
 
 #include "core/default_mailer.h"
-#include "core/settings_file.h"
+#include "core/first_run_settings.h"
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
 #include "notes/note_board.h"
 #include "platform/data_folder.h"
 #include "platform/seam.h"
+#include "platform/settings.h"
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
 #include "platform/units.h"
@@ -51,7 +52,7 @@ bool Form1::Form_Load(const QStringList& arguments) {
     if (!SettingsFileExists())
         WriteFirstRunSettings(defaultMailer());
 
-    WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("0"));
+    WriteSetting(desktop::click, QStringLiteral("0"));
     LoadDesktopIconExtension();
     if (ended_)
         return false;
@@ -63,7 +64,7 @@ bool Form1::Form_Load(const QStringList& arguments) {
 
     notes_->restoreNotes();
 
-    const QString interval = ReadSetting(QStringLiteral("a1"), QStringLiteral("b5"));
+    const QString interval = ReadSetting(a1::b5);
     if (interval.isEmpty() || interval == QLatin1String("0"))
         Timer1.stop();
     else
@@ -118,11 +119,9 @@ void Form1::RemoveTrayIcon() {
 
 void Form1::trayMessage(int number) {
     if (number == kTrayLeftDoubleClick) {
-        if (ReadSetting(QStringLiteral("a1"), QStringLiteral("b7")) == QLatin1String("True")) {
-            const long long click =
-                leadingNumber(ReadSetting(QStringLiteral("desktop"), QStringLiteral("click")));
-            WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"),
-                         QString::number(click + 1));
+        if (ReadSetting(a1::b7) == QLatin1String("True")) {
+            const long long click = leadingNumber(ReadSetting(desktop::click));
+            WriteSetting(desktop::click, QString::number(click + 1));
             LoadDesktopIconExtension();
         } else {
             startMailCheck();
@@ -135,9 +134,9 @@ void Form1::trayMessage(int number) {
 
 void Form1::mnuIcon_Click(int index) {
     if (index == 0)
-        WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("1"));
+        WriteSetting(desktop::click, QStringLiteral("1"));
     else if (index == 1)
-        WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("2"));
+        WriteSetting(desktop::click, QStringLiteral("2"));
     else
         return;
     LoadDesktopIconExtension();
@@ -152,7 +151,7 @@ void Form1::startMailCheck() {
 }
 
 void Form1::MnuEnd_Click() {
-    WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("1"));
+    WriteSetting(desktop::click, QStringLiteral("1"));
     LoadDesktopIconExtension();
     RemoveTrayIcon();
     endProgram();

@@ -2,6 +2,7 @@
 
 #include "notes/note_editor.h"
 #include "notes/note_store.h"
+#include "platform/colors.h"
 #include "platform/seam.h"
 #include "platform/units.h"
 

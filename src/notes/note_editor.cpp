@@ -4,10 +4,11 @@
 #include "notes/note_store.h"
 #include "notes/posted_note_window.h"
 #include "notes/timer_dialog.h"
-#include "platform/data_folder.h"
-#include "platform/profile_file.h"
+#include "platform/colors.h"
+#include "platform/line_breaks.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
+#include "platform/settings.h"
 #include "platform/units.h"
 
 #include <QCloseEvent>
@@ -29,14 +30,6 @@ QPointer<Form4a>& currentEditor() {
     return editor;
 }
 
-ProfileFile settings() {
-    return ProfileFile(dataFilePath(QStringLiteral("KovaShell.ini")));
-}
-
-QString fusenSetting(const char* key) {
-    return settings().read(QStringLiteral("Fusen"), QString::fromLatin1(key));
-}
-
 const QString kTrue = QStringLiteral("True");
 const QString kFalse = QStringLiteral("False");
 
@@ -47,13 +40,6 @@ constexpr int kMinHeightTwips = 4125;
 constexpr std::array<int, 9> kStripLefts = {840, 1320, 1680, 2040, 2400, 1200, 1560, 2280, 120};
 // The strip from left to right: heading, year / month / day, hour : minute.
 constexpr std::array<size_t, 9> kStripOrder = {8, 0, 5, 1, 6, 2, 3, 7, 4};
-
-QString editorText(const QString& stored) {
-    QString t = stored;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t;
-}
 
 } // namespace
 
@@ -127,20 +113,20 @@ Form4a* Form4a::instance() {
 
 void Form4a::Form_Load() {
     const int top =
-        int(std::clamp<long long>(leadingNumber(fusenSetting("Top")), -15000000, 15000000));
+        int(std::clamp<long long>(leadingNumber(ReadSetting(Fusen::Top)), -15000000, 15000000));
     const int left =
-        int(std::clamp<long long>(leadingNumber(fusenSetting("Left")), -15000000, 15000000));
+        int(std::clamp<long long>(leadingNumber(ReadSetting(Fusen::Left)), -15000000, 15000000));
     setWidthTwips(kMinWidthTwips);
     setHeightTwips(kMinHeightTwips);
     move(twipsToPixels(left), twipsToPixels(top));
     keepOnScreen();
 
     QFont font = Text1->font();
-    const QString name = fusenSetting("FontName");
+    const QString name = ReadSetting(Fusen::FontName);
     if (!name.isEmpty())
         font.setFamily(name);
     bool ok = false;
-    const double size = fusenSetting("FontSize").trimmed().toDouble(&ok);
+    const double size = ReadSetting(Fusen::FontSize).trimmed().toDouble(&ok);
     if (ok && size > 0 && size <= 1000)
         font.setPointSizeF(size);
     font.setBold(false);
@@ -149,8 +135,8 @@ void Form4a::Form_Load() {
 
     bool backOk = false;
     bool foreOk = false;
-    const QColor back = colorFromText(fusenSetting("BackColor"), &backOk);
-    const QColor fore = colorFromText(fusenSetting("ForeColor"), &foreOk);
+    const QColor back = colorFromText(ReadSetting(Fusen::BackColor), &backOk);
+    const QColor fore = colorFromText(ReadSetting(Fusen::ForeColor), &foreOk);
     setTextColors(backOk ? back : QColor(Qt::white), foreOk ? fore : QColor(Qt::black));
 }
 
@@ -315,7 +301,7 @@ void Form4a::loadNote(Form5a* w) {
     if (widthOfNote > 4300)
         setWidthTwips(widthOfNote + 500);
 
-    Text1->setPlainText(editorText(w->noteText()));
+    Text1->setPlainText(toLf(w->noteText()));
     Text1->setFont(w->noteFont());
     setTextColors(w->noteBackColor(), w->noteForeColor());
     setTimerStrip({w->Text4, w->Text5, w->Text6, w->Text7, w->Text8}, !w->Text4.isEmpty());
@@ -407,9 +393,8 @@ void Form4a::Command2_Click() {
 }
 
 void Form4a::Form_Unload() {
-    ProfileFile file = settings();
-    file.write(QStringLiteral("Fusen"), QStringLiteral("Top"), QString::number(topTwips()));
-    file.write(QStringLiteral("Fusen"), QStringLiteral("Left"), QString::number(leftTwips()));
+    WriteSetting(Fusen::Top, QString::number(topTwips()));
+    WriteSetting(Fusen::Left, QString::number(leftTwips()));
     if (board_->EditedNoteNumber != kNewNoteNumber) {
         if (!heldFields_.isEmpty()) {
             board_->Text5 = heldText_;

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/data_folder.h"
+#include "platform/line_breaks.h"
 #include "platform/text_codec.h"
 
 #include <QFile>
@@ -141,14 +142,6 @@ bool removeNoteFiles(int number) {
         return false;
     QFile::remove(noteTextPath(number));
     return true;
-}
-
-QString toCrLf(const QString& text) {
-    QString t = text;
-    t.replace(kCrLf, QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    t.replace(QLatin1Char('\n'), kCrLf);
-    return t;
 }
 
 QStringList defaultNoteFields() {

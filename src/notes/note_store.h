@@ -68,10 +68,6 @@ bool changeNoteField(int number, int index, const QString& value, const QString&
 // is harmless, since a number is in use only while its field file exists.
 bool removeNoteFiles(int number);
 
-// Line breaks in any form become CR LF, the form the files and the tray
-// captions count with.
-QString toCrLf(const QString& text);
-
 // The record of a new note before the editor fills it.
 QStringList defaultNoteFields();
 

@@ -2,6 +2,7 @@
 
 #include "notes/countdown.h"
 #include "notes/note_board.h"
+#include "platform/colors.h"
 #include "platform/screen_placement.h"
 #include "platform/units.h"
 #include "platform/x11_window.h"

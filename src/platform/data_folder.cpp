@@ -1,5 +1,7 @@
 #include "data_folder.h"
 
+#include "platform/settings_keys.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -15,9 +17,6 @@ QString programFolder() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
 }
 
-namespace {
-
-// A folder made here holds passwords and notes: only its owner may look in.
 void makePrivateFolder(const QString& folder) {
     if (QFileInfo::exists(folder))
         return;
@@ -26,8 +25,6 @@ void makePrivateFolder(const QString& folder) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-} // namespace
-
 QString chooseDataFolder(const QString& kovaHome, const QString& programFolder,
                          const QString& xdgDataHome, const QString& homeFolder) {
     if (!kovaHome.isEmpty()) {
@@ -35,7 +32,7 @@ QString chooseDataFolder(const QString& kovaHome, const QString& programFolder,
         makePrivateFolder(folder);
         return folder;
     }
-    if (QFileInfo::exists(programFolder + QStringLiteral("/KovaShell.ini")))
+    if (QFileInfo::exists(programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName)))
         return programFolder;
 
     // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say.

@@ -19,6 +19,10 @@ QString chooseDataFolder(const QString& kovaHome, const QString& programFolder,
 // Folder of the running executable.
 QString programFolder();
 
+// Creates a missing folder (and its parents) that only its owner may look
+// in: it holds passwords and notes. An existing folder keeps its mode.
+void makePrivateFolder(const QString& folder);
+
 // dataFolder() + "/" + name.
 QString dataFilePath(const QString& name);
 

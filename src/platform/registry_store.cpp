@@ -1,6 +1,7 @@
 #include "registry_store.h"
 
 #include "platform/atomic_file.h"
+#include "platform/data_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,12 +179,7 @@ bool keyExists(const Document& doc, const QString& key) {
 class StoreLock {
 public:
     explicit StoreLock(const QString& path) : lock_(path + QStringLiteral(".lock")) {
-        const QString folder = QFileInfo(path).absolutePath();
-        if (!QFileInfo::exists(folder)) {
-            QDir().mkpath(folder);
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
-        }
+        makePrivateFolder(QFileInfo(path).absolutePath());
         lock_.setStaleLockTime(10000);
         locked_ = lock_.tryLock(3000);
     }

@@ -1,57 +1,18 @@
 #include "seam.h"
 
+#include "platform/process_start.h"
+
 #include <QApplication>
 #include <QColorDialog>
-#include <QEventLoop>
 #include <QFontDialog>
 #include <QMessageBox>
-#include <QProcess>
-#include <QSocketNotifier>
 #include <QSystemTrayIcon>
-#include <QTimer>
-
-#include <cerrno>
-#include <csignal>
-#include <memory>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace kova {
 
 namespace {
 Platform* g_installed = nullptr;
 
-// Waits for a process that is not our child. A pidfd reports its end;
-// without one (old kernels) the process is looked for now and then.
-void waitForProcessEnd(qint64 pid, int waitMs) {
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    int fd = -1;
-#ifdef SYS_pidfd_open
-    fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
-    if (fd < 0 && errno == ESRCH)
-        return;
-#endif
-    std::unique_ptr<QSocketNotifier> notifier;
-    QTimer poll;
-    if (fd >= 0) {
-        notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
-    } else {
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, pid] {
-            if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-                loop.quit();
-        });
-        poll.start(50);
-    }
-    deadline.start(waitMs);
-    loop.exec();
-    notifier.reset();
-    if (fd >= 0)
-        ::close(fd);
-}
 } // namespace
 
 Platform& Platform::instance() {
@@ -59,7 +20,9 @@ Platform& Platform::instance() {
     return g_installed != nullptr ? *g_installed : real;
 }
 
-void Platform::install(Platform* platform) { g_installed = platform; }
+void Platform::install(Platform* platform) {
+    g_installed = platform;
+}
 
 Answer RealPlatform::messageBox(const QString& text, Buttons buttons) {
     QMessageBox box;
@@ -81,15 +44,17 @@ Answer RealPlatform::messageBox(const QString& text, Buttons buttons) {
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-void RealPlatform::beep() { QApplication::beep(); }
+void RealPlatform::beep() {
+    QApplication::beep();
+}
 
 bool RealPlatform::startDetached(const QString& program, const QStringList& arguments) {
-    return QProcess::startDetached(program, arguments);
+    return startProcess(program, arguments);
 }
 
 bool RealPlatform::startAndWait(const QString& program, const QStringList& arguments, int waitMs) {
     qint64 pid = 0;
-    if (!QProcess::startDetached(program, arguments, QString(), &pid))
+    if (!startProcess(program, arguments, &pid))
         return false;
     if (waitMs > 0)
         waitForProcessEnd(pid, waitMs);
@@ -97,7 +62,7 @@ bool RealPlatform::startAndWait(const QString& program, const QStringList& argum
 }
 
 bool RealPlatform::openWithDesktop(const QString& target) {
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+    return startProcess(QStringLiteral("xdg-open"), {target});
 }
 
 std::optional<QFont> RealPlatform::chooseFont(const QFont& initial, QWidget* parent) {
@@ -115,6 +80,8 @@ std::optional<QColor> RealPlatform::chooseColor(const QColor& initial, QWidget* 
     return color;
 }
 
-bool RealPlatform::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool RealPlatform::trayAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 } // namespace kova

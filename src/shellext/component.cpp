@@ -1,5 +1,6 @@
 // The desktop-icon component, loaded by the registration tool and the loader.
 
+#include "platform/settings.h"
 #include "shellext/component_action.h"
 #include "shellext/component_registration.h"
 
@@ -52,7 +53,7 @@ KOVA_EXPORT int KovaActOnce() {
     turn.tryLock(30000);
 
     const QString folder = QFileInfo(ownPath()).absolutePath();
-    const QString settings = kova::componentDataFolder(folder) + QStringLiteral("/KovaShell.ini");
+    const QString settings = kova::settingsFileIn(kova::componentDataFolder(folder));
     if (!QFileInfo::exists(settings))
         return 1;
     const kova::DesktopCommand command =

@@ -3,6 +3,7 @@
 #include "platform/data_folder.h"
 #include "platform/profile_file.h"
 #include "platform/registry_store.h"
+#include "platform/settings_keys.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,11 +18,7 @@ QString componentDataFolder(const QString& libraryFolder) {
 
 QString actOnceLockPath() {
     const QString folder = QFileInfo(RegistryStore::defaultPath()).absolutePath();
-    if (!QFileInfo::exists(folder)) {
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-    }
+    makePrivateFolder(folder);
     return folder + QStringLiteral("/desktopicon.lock");
 }
 
@@ -29,8 +26,8 @@ DesktopCommand commandForSettings(const QString& settingsFile, const QString& xd
                                   const ProgramFinder& find) {
     const ProfileFile settings(settingsFile);
     const IconSize size =
-        iconSizeForCommand(settings.read(QStringLiteral("desktop"), QStringLiteral("click")),
-                           settings.read(QStringLiteral("a1"), QStringLiteral("b6")));
+        iconSizeForCommand(settings.read(desktop::click.section, desktop::click.name),
+                           settings.read(a1::b6.section, a1::b6.name));
     return iconSizeCommand(detectDesktop(xdgCurrentDesktop), size, find);
 }
 

@@ -1,7 +1,7 @@
 #include "core/default_mailer.h"
 #include "core/main_window.h"
-#include "core/settings_file.h"
 #include "core/tray_menus.h"
+#include "platform/settings.h"
 #include "platform/text_codec.h"
 
 #include "support/fake_platform.h"

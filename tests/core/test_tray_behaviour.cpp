@@ -1,6 +1,6 @@
 #include "core/main_window.h"
-#include "core/settings_file.h"
 #include "core/tray_menus.h"
+#include "platform/settings.h"
 
 #include "support/fake_platform.h"
 #include "support/temp_home.h"

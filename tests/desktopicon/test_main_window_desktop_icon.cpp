@@ -1,5 +1,5 @@
 #include "core/main_window.h"
-#include "core/settings_file.h"
+#include "platform/settings.h"
 #include "platform/tray_icon.h"
 #include "shellext/component_names.h"
 #include "shellext/component_registration.h"

@@ -7,6 +7,7 @@
 #include "notes/note_editor.h"
 #include "notes/note_store.h"
 #include "notes/posted_note_window.h"
+#include "platform/colors.h"
 #include "platform/profile_file.h"
 #include "platform/units.h"
 

@@ -1,3 +1,4 @@
+#include "platform/colors.h"
 #include "platform/units.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "core/settings_file.h"
+#include "platform/settings.h"
 
 #include "support/temp_home.h"
 
@@ -8,7 +8,7 @@
 using namespace Qt::StringLiterals;
 using namespace kova;
 
-class TestSettingsFile : public QObject {
+class TestSettings : public QObject {
     Q_OBJECT
 private slots:
     void settingsLiveInTheDataFolder() {
@@ -41,5 +41,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsFile)
-#include "test_settings_file.moc"
+QTEST_GUILESS_MAIN(TestSettings)
+#include "test_settings.moc"

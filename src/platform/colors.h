@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+namespace kova {
+
+// Colours are 24-bit numbers in &HBBGGRR order, written as "&H" + upper-case
+// hexadecimal without leading zeros ("&HFFFFFF", "&H0").
+QString colorToText(const QColor& color);
+QColor colorFromBgr(quint32 bgr);
+quint32 colorToBgr(const QColor& color);
+
+// Reads "&H..." (hexadecimal) or a plain decimal number. Returns false in *ok
+// for text that is neither; the system colours &H8000000D / &H8000000F map to
+// the palette's highlight and button colours.
+QColor colorFromText(const QString& text, bool* ok = nullptr);
+
+} // namespace kova
