@@ -13,6 +13,8 @@ PACKAGES=(
   xvfb xauth trayer openbox dbus-x11
   # driving and looking at the desktop in the end-to-end tests
   xdotool imagemagick x11-utils wmctrl
+  # a FAT file system for the settings file of a portable copy
+  dosfstools
   # desktop settings (desktop icons) and a real POP3 server for the mail tests
   libglib2.0-bin dovecot-pop3d
   # opening web pages and folders, and finding the default mail program
