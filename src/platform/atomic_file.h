@@ -8,7 +8,8 @@ namespace kova {
 
 // Replaces the file's whole content in one step: a crash or a full disk leaves
 // the old content in place. Returns false when nothing was written.
-// `permissions` applies to a newly created file; an existing file keeps its own.
+// The written file gets `permissions` whatever mode an old one had, where the
+// file system holds modes at all.
 bool writeFileAtomically(const QString& path, const QByteArray& content,
                          QFileDevice::Permissions permissions = QFileDevice::ReadOwner |
                                                                 QFileDevice::WriteOwner);

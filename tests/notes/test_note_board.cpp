@@ -4,6 +4,7 @@
 #include "notes/note_store.h"
 #include "platform/units.h"
 #include "support/fake_platform.h"
+#include "support/file_size_limit.h"
 #include "support/temp_home.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ private slots:
     void dragSavesTheNewPlace();
     void noteOffEveryScreenIsShownOnOneButKeepsItsFile();
     void failedSaveNamesTheNoteAndKeepsTheFile();
+    void saveThatCannotGrowTheFilesIsReportedAndKeepsBoth();
     void timedNoteShowsTheCountdownAboveTheText();
     void dueTimerTurnsTheLineRed();
     void captureThenApplyGivesTheSameRecord();
@@ -271,6 +273,34 @@ void TestNoteBoard::failedSaveNamesTheNoteAndKeepsTheFile() {
     QCOMPARE(platform.messages.size(), 1);
     QVERIFY(platform.messages.first().contains(QStringLiteral("KovaShell6.hsn")));
     QCOMPARE(home.read(QStringLiteral("KovaShell6.hsn")), stored);
+}
+
+void TestNoteBoard::saveThatCannotGrowTheFilesIsReportedAndKeepsBoth() {
+    TempHome home;
+    FakePlatform platform;
+    storeNote(home, 5, noteFields(150, 150), QStringLiteral("memo"));
+    const QMap<QString, QByteArray> before = snapshot(home);
+    NoteBoard board;
+    board.List1 = noteFields(300, 300);
+    board.List1[0] = QString(3000, QLatin1Char('F'));
+    board.Text5 = QString(3000, QLatin1Char('t'));
+    bool fieldsWritten = true;
+    bool textWritten = true;
+    {
+        FileSizeLimit limit(2048);
+        QVERIFY(limit.active());
+        fieldsWritten = board.WriteNoteFields(5);
+        textWritten = board.WriteNoteText(5);
+    }
+    QVERIFY(!fieldsWritten);
+    QVERIFY(!textWritten);
+    QCOMPARE(platform.messages.size(), 2);
+    QVERIFY(platform.messages.at(0).contains(
+        QStringLiteral("（KovaShell5.hsn）を保存できませんでした")));
+    QVERIFY(platform.messages.at(1).contains(
+        QStringLiteral("（KovaShell5.log）を保存できませんでした")));
+    QCOMPARE(snapshot(home), before);
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), before.keys());
 }
 
 void TestNoteBoard::timedNoteShowsTheCountdownAboveTheText() {

@@ -1,5 +1,6 @@
 #include "platform/profile_file.h"
 #include "platform/text_codec.h"
+#include "support/file_size_limit.h"
 
 #include <QDir>
 #include <QFile>
@@ -322,13 +323,31 @@ private slots:
         QCOMPARE(ini.bytes(), before);
     }
 
-    void newFileIsPrivateAndExistingModeIsKept() {
+    void writtenFileIsPrivateEvenWhenItWasReadableByOthers() {
         Ini ini;
         QVERIFY(ini.file().write("a1", "b04", "secret"));
         QCOMPARE(fileMode(ini.path()), 0600);
+        // A copy brought from elsewhere with a wider mode.
         QVERIFY(::chmod(QFile::encodeName(ini.path()).constData(), 0640) == 0);
         QVERIFY(ini.file().write("a1", "b04", "other"));
-        QCOMPARE(fileMode(ini.path()), 0640);
+        QCOMPARE(fileMode(ini.path()), 0600);
+    }
+
+    void settingThatCannotGrowTheFileKeepsTheOldFile() {
+        Ini ini;
+        QVERIFY(ini.file().write("a1", "b04", "secret"));
+        const QByteArray before = ini.bytes();
+        bool written = true;
+        {
+            kova::test::FileSizeLimit limit(2048);
+            QVERIFY(limit.active());
+            written = ini.file().write("a1", "b02", repeated("x", 6000));
+        }
+        QVERIFY(!written);
+        QCOMPARE(ini.bytes(), before);
+        const QStringList entries =
+            QDir(ini.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QCOMPARE(entries, QStringList{QStringLiteral("KovaShell.ini")});
     }
 
     void writesLeaveNoTemporaryFilesBehind() {

@@ -1,0 +1,145 @@
+#include "platform/atomic_file.h"
+#include "support/file_size_limit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using kova::test::FileSizeLimit;
+
+namespace {
+
+constexpr rlim_t kLimit = 4096;
+
+QByteArray contentOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void put(const QString& path, const QByteArray& bytes, mode_t mode = 0600) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+    f.close();
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+}
+
+int fileMode(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 07777);
+}
+
+// Runs a command; its output when it fails, a null string when it works.
+QString failureOf(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    if (!p.waitForStarted())
+        return program + QStringLiteral(" is not installed");
+    p.waitForFinished(-1);
+    if (p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return {};
+    return QString::fromLocal8Bit(p.readAll()).trimmed();
+}
+
+QStringList everything(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TestAtomicFile : public QObject {
+    Q_OBJECT
+private slots:
+    void writeThatCannotGrowTheFileKeepsTheOldBytes_data() {
+        QTest::addColumn<int>("size");
+        // Small writes sit in Qt's buffer; their failure shows only at the end.
+        QTest::newRow("fits the write buffer") << 8 * 1024;
+        QTest::newRow("larger than the write buffer") << 64 * 1024;
+    }
+    void writeThatCannotGrowTheFileKeepsTheOldBytes() {
+        QFETCH(int, size);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("KovaShell.ini"));
+        const QByteArray old("[desktop]\r\nclick=1\r\n");
+        put(path, old);
+        bool written = true;
+        {
+            FileSizeLimit limit(kLimit);
+            QVERIFY(limit.active());
+            written = kova::writeFileAtomically(path, QByteArray(size, 'x'));
+        }
+        QVERIFY(!written);
+        QCOMPARE(contentOf(path), old);
+        QCOMPARE(everything(dir.path()), QStringList{QStringLiteral("KovaShell.ini")});
+    }
+
+    void writeJustUnderTheLimitSucceeds() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("KovaShell0.log"));
+        put(path, "old\r\n");
+        const QByteArray content(int(kLimit) - 1, 'y');
+        bool written = false;
+        {
+            FileSizeLimit limit(kLimit);
+            QVERIFY(limit.active());
+            written = kova::writeFileAtomically(path, content);
+        }
+        QVERIFY(written);
+        QCOMPARE(contentOf(path), content);
+        QCOMPARE(everything(dir.path()), QStringList{QStringLiteral("KovaShell0.log")});
+    }
+
+    void fileReadableByOthersBecomesPrivateWhenWritten() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("KovaShell.ini"));
+        put(path, "[a1]\r\nb04=secret\r\n", 0644);
+        QVERIFY(kova::writeFileAtomically(path, "[a1]\r\nb04=other\r\n"));
+        QCOMPARE(fileMode(path), 0600);
+    }
+
+    void askedPermissionsReplaceTheOldMode() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("KovaShell.desktop"));
+        put(path, "[Desktop Entry]\n", 0600);
+        const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                            QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(kova::writeFileAtomically(path, "[Desktop Entry]\nType=Application\n", shared));
+        QCOMPARE(fileMode(path), 0644);
+    }
+
+    // A portable copy on a FAT stick: the stick cannot hold modes, the
+    // settings are written all the same.
+    void fileOnAFileSystemWithoutModesIsStillWritten() {
+        QTemporaryDir dir;
+        const QString image = dir.filePath(QStringLiteral("stick.img"));
+        const QString mountPoint = dir.filePath(QStringLiteral("stick"));
+        QVERIFY(QDir().mkpath(mountPoint));
+        QString why = failureOf(QStringLiteral("truncate"), {"-s", "2M", image});
+        if (why.isNull())
+            why = failureOf(QStringLiteral("mkfs.vfat"), {image});
+        if (why.isNull())
+            why =
+                failureOf(QStringLiteral("mount"), {"-t", "vfat", "-o", "loop", image, mountPoint});
+        if (!why.isNull())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a FAT file system here (%1)").arg(why)));
+        const auto unmount =
+            qScopeGuard([&] { failureOf(QStringLiteral("umount"), {mountPoint}); });
+        const QString path = mountPoint + QStringLiteral("/KovaShell.ini");
+        QVERIFY(kova::writeFileAtomically(path, "[a1]\r\nb04=old\r\n"));
+        QVERIFY(kova::writeFileAtomically(path, "[a1]\r\nb04=new\r\n"));
+        QCOMPARE(contentOf(path), QByteArray("[a1]\r\nb04=new\r\n"));
+        QCOMPARE(everything(mountPoint), QStringList{QStringLiteral("KovaShell.ini")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAtomicFile)
+#include "test_atomic_file.moc"
