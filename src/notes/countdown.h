@@ -37,4 +37,14 @@ public:
     static void setFixedNow(std::optional<QDateTime> fixed);
 };
 
+// Fixes the note clock at a moment for its lifetime, then lets it run again.
+class FixedNoteClock {
+public:
+    explicit FixedNoteClock(const QDateTime& now) { NoteClock::setFixedNow(now); }
+    ~FixedNoteClock() { NoteClock::setFixedNow(std::nullopt); }
+    FixedNoteClock(const FixedNoteClock&) = delete;
+    FixedNoteClock& operator=(const FixedNoteClock&) = delete;
+    void set(const QDateTime& now) { NoteClock::setFixedNow(now); }
+};
+
 } // namespace kova

@@ -49,7 +49,8 @@ int twipsFrom(const QString& text) {
 
 } // namespace
 
-NoteBoard::NoteBoard(QObject* parent) : QObject(parent) {}
+NoteBoard::NoteBoard(QObject* parent)
+    : QObject(parent), editor_([this] { return new Form4a(this); }) {}
 
 NoteBoard::~NoteBoard() {
     qDeleteAll(windows_);
@@ -256,12 +257,16 @@ void NoteBoard::takeNoteForEditing(Form5a* window) {
 }
 
 // The editor counts as open while the timer dialog stands in for it.
+Form4a* NoteBoard::editorWindow() const {
+    return editor_.existing();
+}
+
 bool NoteBoard::editorVisible() const {
-    return Form4a::instance() != nullptr;
+    return editor_.existing() != nullptr;
 }
 
 bool NoteBoard::openEditor(Form5a* editedOrNull) {
-    auto* editor = new Form4a(this);
+    Form4a* editor = editor_.get();
     // Sized and placed before it is shown: a window enlarged after its
     // first show is placed by the window manager against a stale position.
     if (editedOrNull != nullptr) {

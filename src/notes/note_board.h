@@ -27,6 +27,7 @@
 // intact, so the editor's "Cancel" still restores the note it holds.
 
 #include "notes/posted_note_window.h"
+#include "platform/single_window.h"
 
 #include <QList>
 #include <QObject>
@@ -39,6 +40,8 @@ class QAction;
 class QMenu;
 
 namespace kova {
+
+class Form4a;
 
 constexpr int kNewNoteNumber = 1000;
 
@@ -95,6 +98,8 @@ public:
 
     bool editorVisible() const;
     bool openEditor(Form5a* editedOrNull);
+    // The open editor, or nullptr.
+    Form4a* editorWindow() const;
 
     // Commands of the two menus.
     void mnuNewHusen_Click();
@@ -118,6 +123,7 @@ private:
 
     QList<Form5a*> windows_;
     NoteMenus menus_;
+    SingleWindow<Form4a> editor_;
 };
 
 } // namespace kova

@@ -25,11 +25,6 @@ namespace kova {
 
 namespace {
 
-QPointer<Form4a>& currentEditor() {
-    static QPointer<Form4a> editor;
-    return editor;
-}
-
 const QString kTrue = QStringLiteral("True");
 const QString kFalse = QStringLiteral("False");
 
@@ -43,10 +38,10 @@ constexpr std::array<size_t, 9> kStripOrder = {8, 0, 5, 1, 6, 2, 3, 7, 4};
 
 } // namespace
 
-Form4a::Form4a(NoteBoard* board) : QMainWindow(nullptr), board_(board) {
+Form4a::Form4a(NoteBoard* board)
+    : QMainWindow(nullptr), board_(board), timerDialog_([this] { return new Form6a(this); }) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Kova付箋紙"));
-    currentEditor() = this;
 
     mnuFont = menuBar()->addAction(QStringLiteral("書式"));
     mnuBackColor = menuBar()->addAction(QStringLiteral("背景色"));
@@ -106,10 +101,6 @@ Form4a::Form4a(NoteBoard* board) : QMainWindow(nullptr), board_(board) {
 }
 
 Form4a::~Form4a() = default;
-
-Form4a* Form4a::instance() {
-    return currentEditor();
-}
 
 void Form4a::Form_Load() {
     const int top =
@@ -262,14 +253,13 @@ void Form4a::mnuForeColor_Click() {
 }
 
 void Form4a::mnuTimer_Click() {
-    if (timerDialog_)
+    if (timerDialog_.existing() != nullptr)
         return;
-    timerDialog_ = new Form6a(this);
-    timerDialog_->open();
+    timerDialog_.get()->open();
 }
 
 Form6a* Form4a::timerDialog() const {
-    return timerDialog_;
+    return timerDialog_.existing();
 }
 
 bool Form4a::hasTimer() const {
@@ -408,12 +398,9 @@ void Form4a::Form_Unload() {
 
 void Form4a::closeEvent(QCloseEvent* event) {
     Form_Unload();
-    // Closed is closed, even before the deferred delete has run.
-    if (currentEditor() == this)
-        currentEditor() = nullptr;
-    if (timerDialog_)
-        timerDialog_->deleteLater();
+    timerDialog_.discard();
     event->accept();
+    emit unloaded();
 }
 
 } // namespace kova

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "notes/timer_dialog.h"
+#include "platform/single_window.h"
+
 #include <QColor>
 #include <QFont>
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -26,11 +28,9 @@ class Form4a : public QMainWindow {
     Q_OBJECT
 public:
     // Creates the editor and runs its load step (place and default look).
+    // The board holds the one editor (SingleWindow).
     explicit Form4a(NoteBoard* board);
     ~Form4a() override;
-
-    // The open editor, or nullptr. Only one exists at a time.
-    static Form4a* instance();
 
     QPlainTextEdit* Text1 = nullptr;
     QPushButton* Command1 = nullptr; // post
@@ -64,6 +64,7 @@ public:
     bool hasTimer() const;
     std::array<QString, 5> timerStrip() const;
     void setTimerStrip(const std::array<QString, 5>& texts, bool visible);
+    // The open timer dialog, or nullptr.
     Form6a* timerDialog() const;
 
     QColor textBackColor() const { return backColor_; }
@@ -81,6 +82,10 @@ public:
     int leftTwips() const;
     // Shrinks to the screen if needed and moves the whole frame onto it.
     void keepOnScreen();
+
+signals:
+    // Closed: the editor is gone for its owner from now on.
+    void unloaded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,7 +105,7 @@ private:
     NoteBoard* board_;
     QColor backColor_;
     QColor foreColor_;
-    QPointer<Form6a> timerDialog_;
+    SingleWindow<Form6a> timerDialog_;
     int stripTop_ = 3097; // twips
     // The edited note's record as it was taken off the desktop.
     QString heldText_;

@@ -216,6 +216,7 @@ void Form6a::closeEvent(QCloseEvent* event) {
     editor_->raise();
     editor_->activateWindow();
     event->accept();
+    emit unloaded();
 }
 
 bool Form6a::eventFilter(QObject* watched, QEvent* event) {

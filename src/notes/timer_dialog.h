@@ -51,6 +51,9 @@ public:
 
     static QString homePage();
 
+signals:
+    void unloaded();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,7 @@
 
 using kova::computeCountdown;
 using kova::CountdownResult;
+using kova::FixedNoteClock;
 using kova::NoteClock;
 using kova::TimerFields;
 
@@ -130,9 +131,10 @@ void TestCountdown::overdueTextQuotesTheStoredTextsVerbatim() {
 
 void TestCountdown::fixedClockIsWhatNoteClockReturnsUntilReleased() {
     const QDateTime fixed = at(2002, 5, 3, 9, 5);
-    NoteClock::setFixedNow(fixed);
-    QCOMPARE(NoteClock::now(), fixed);
-    NoteClock::setFixedNow(std::nullopt);
+    {
+        const FixedNoteClock clock(fixed);
+        QCOMPARE(NoteClock::now(), fixed);
+    }
     const QDateTime before = QDateTime::currentDateTime();
     const QDateTime now = NoteClock::now();
     QVERIFY(now >= before);

@@ -73,6 +73,7 @@ private:
     Form5a* restore(const QStringList& fields, const QString& text);
 
     std::unique_ptr<TempHome> home_;
+    std::optional<FixedNoteClock> clock_;
     std::unique_ptr<FakePlatform> fake_;
     std::unique_ptr<NoteBoard> board_;
 };
@@ -80,13 +81,13 @@ private:
 void TestCountdownWindow::init() {
     home_ = std::make_unique<TempHome>();
     fake_ = std::make_unique<FakePlatform>();
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 3), QTime(12, 30, 10)));
+    clock_.emplace(QDateTime(QDate(2002, 5, 3), QTime(12, 30, 10)));
     board_ = std::make_unique<NoteBoard>();
 }
 
 void TestCountdownWindow::cleanup() {
     board_.reset();
-    NoteClock::setFixedNow(std::nullopt);
+    clock_.reset();
     fake_.reset();
     home_.reset();
 }
@@ -141,7 +142,7 @@ void TestCountdownWindow::alarmLeavesATopMostNoteNotTopMost() {
 
 void TestCountdownWindow::tickAfterTheTargetMinuteShowsTheOverdueText() {
     Form5a* note = restore(timedFields(), "due");
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 3), QTime(12, 31)));
+    clock_->set(QDateTime(QDate(2002, 5, 3), QTime(12, 31)));
     note->TimeCal();
     QCOMPARE(note->Label2->text(), u("予定時刻 2002/05/03 12：30を過ぎました。"));
     QCOMPARE(note->Label2->palette().color(QPalette::Window), kRed);
@@ -149,7 +150,7 @@ void TestCountdownWindow::tickAfterTheTargetMinuteShowsTheOverdueText() {
 }
 
 void TestCountdownWindow::countingNoteKeepsTheDesignColours() {
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 1), QTime(10, 45)));
+    clock_->set(QDateTime(QDate(2002, 5, 1), QTime(10, 45)));
     Form5a* note = restore(timedFields(), "later");
     QCOMPARE(note->Label2->text(), u("あと2日1時間45分"));
     QVERIFY(note->Label2->palette().color(QPalette::Window) != kRed);
@@ -169,13 +170,13 @@ void TestCountdownWindow::windowIsAsWideAsTheWiderLine_data() {
 void TestCountdownWindow::windowIsAsWideAsTheWiderLine() {
     QFETCH(QString, text);
     QFETCH(bool, countdownWider);
-    NoteClock::setFixedNow(QDateTime(QDate(2001, 1, 1), QTime(0, 0)));
+    clock_->set(QDateTime(QDate(2001, 1, 1), QTime(0, 0)));
     Form5a* note = restore(timedFields(), text);
     QCOMPARE(note->Label2->width() > note->Label1->width(), countdownWider);
     QCOMPARE(note->width(), std::max(note->Label1->width(), note->Label2->width()));
 
     // The width rule runs on every tick, also when the text stays.
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 3), QTime(12, 29)));
+    clock_->set(QDateTime(QDate(2002, 5, 3), QTime(12, 29)));
     note->TimeCal();
     QCOMPARE(note->width(), std::max(note->Label1->width(), note->Label2->width()));
 }
@@ -203,7 +204,7 @@ void TestCountdownWindow::hiddenTimedNoteCountsDownWhenShownAgain() {
 
 void TestCountdownWindow::clockSetBackCountsAgainButStaysRed() {
     Form5a* note = restore(timedFields(), "due");
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 3), QTime(12, 0)));
+    clock_->set(QDateTime(QDate(2002, 5, 3), QTime(12, 0)));
     note->TimeCal();
     QCOMPARE(note->Label2->text(), u("あと30分"));
     QCOMPARE(note->Label2->palette().color(QPalette::Window), kRed);

@@ -41,7 +41,6 @@ void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, const QPoi
 class TestNoteBoard : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { NoteClock::setFixedNow(std::nullopt); }
     void notesAreRestoredInNumberOrderUpTo100();
     void restoredNoteHasItsPlaceLookAndTitle();
     void noteWithoutTextFileIsReportedAndSkipped();
@@ -306,7 +305,7 @@ void TestNoteBoard::saveThatCannotGrowTheFilesIsReportedAndKeepsBoth() {
 void TestNoteBoard::timedNoteShowsTheCountdownAboveTheText() {
     TempHome home;
     FakePlatform platform;
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 1), QTime(10, 45)));
+    FixedNoteClock clock(QDateTime(QDate(2002, 5, 1), QTime(10, 45)));
     QStringList fields = noteFields(0, 0);
     fields[FieldTimerYear] = QStringLiteral("2002");
     fields[FieldTimerMonth] = QStringLiteral("05");
@@ -332,7 +331,7 @@ void TestNoteBoard::timedNoteShowsTheCountdownAboveTheText() {
 void TestNoteBoard::dueTimerTurnsTheLineRed() {
     TempHome home;
     FakePlatform platform;
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 3), QTime(12, 30)));
+    FixedNoteClock clock(QDateTime(QDate(2002, 5, 3), QTime(12, 30)));
     QStringList fields = noteFields(0, 0, QStringLiteral("True"), QStringLiteral("True"));
     fields[FieldTimerYear] = QStringLiteral("2002");
     fields[FieldTimerMonth] = QStringLiteral("05");
@@ -346,7 +345,7 @@ void TestNoteBoard::dueTimerTurnsTheLineRed() {
     QCOMPARE(w->Label2->text(), QStringLiteral("時間です"));
     QCOMPARE(w->Label2->palette().color(QPalette::Window), QColor(255, 0, 0));
     // The tick after the target minute: overdue, still red, raised again.
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 3), QTime(12, 31)));
+    clock.set(QDateTime(QDate(2002, 5, 3), QTime(12, 31)));
     w->TimeCal();
     QCOMPARE(w->Label2->text(), QStringLiteral("予定時刻 2002/05/03 12：30を過ぎました。"));
     QCOMPARE(w->Label2->palette().color(QPalette::Window), QColor(255, 0, 0));

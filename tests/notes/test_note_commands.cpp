@@ -390,9 +390,9 @@ void TestNoteCommands::editTakesTheNoteOffTheDesktopWhileTheEditorIsOpen() {
     board.attachMenus(menus.menus());
     board.restoreNotes();
     // The editor never outlives the board it works for.
-    const auto closeEditor = qScopeGuard([] {
-        if (Form4a::instance() != nullptr)
-            Form4a::instance()->close();
+    const auto closeEditor = qScopeGuard([&board] {
+        if (board.editorWindow() != nullptr)
+            board.editorWindow()->close();
     });
     board.CurrentNoteIndex = 1;
     menus.edit->trigger();
@@ -424,7 +424,7 @@ void TestNoteCommands::editTakesTheNoteOffTheDesktopWhileTheEditorIsOpen() {
     QCOMPARE(board.List1.mid(0, kNoteFieldCount), noteFields(150, 300));
 
     // Closing the editor puts the note back unchanged.
-    Form4a::instance()->close();
+    board.editorWindow()->close();
     QVERIFY(!board.editorVisible());
     QCOMPARE(board.EditedNoteNumber, kNewNoteNumber);
     QCOMPARE(board.noteWindowCount(), 3);

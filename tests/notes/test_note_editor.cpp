@@ -104,8 +104,6 @@ void TestNoteEditor::init() {
 }
 
 void TestNoteEditor::cleanup() {
-    if (Form4a* editor = Form4a::instance())
-        delete editor;
     board_.reset();
     fake_.reset();
     home_.reset();
@@ -113,7 +111,7 @@ void TestNoteEditor::cleanup() {
 
 Form4a* TestNoteEditor::openNewEditor() {
     board_->mnuNewHusen_Click();
-    Form4a* editor = Form4a::instance();
+    Form4a* editor = board_->editorWindow();
     if (editor == nullptr)
         qFatal("no editor opened");
     return editor;
@@ -134,7 +132,7 @@ void TestNoteEditor::newNoteWithDefaultsWritesFifteenLinesAtTheEditorsPlace() {
 
     QCOMPARE(home_->read("KovaShell0.hsn"), kova::test::fieldFile(noteFields()));
     QCOMPARE(home_->read("KovaShell0.log"), QByteArray("Hello\r\n"));
-    QVERIFY(Form4a::instance() == nullptr);
+    QVERIFY(board_->editorWindow() == nullptr);
     QCOMPARE(board_->EditedNoteNumber, kNewNoteNumber);
     QCOMPARE(board_->noteWindowCount(), 1);
     Form5a* note = board_->NoteWindows(1);
@@ -176,7 +174,7 @@ void TestNoteEditor::emptyTextIsRefusedAndTheEditorStaysOpen() {
     Form4a* editor = openNewEditor();
     editor->Command1->click();
     QCOMPARE(fake_->messages, QStringList({u("入力されていません")}));
-    QVERIFY(Form4a::instance() == editor);
+    QVERIFY(board_->editorWindow() == editor);
     QVERIFY(!QFile::exists(home_->file("KovaShell0.hsn")));
     QCOMPARE(board_->noteWindowCount(), 0);
 
@@ -186,7 +184,7 @@ void TestNoteEditor::emptyTextIsRefusedAndTheEditorStaysOpen() {
     board_->restoreNotes();
     board_->CurrentNoteIndex = 1;
     board_->mnuEdit_Click();
-    editor = Form4a::instance();
+    editor = board_->editorWindow();
     QVERIFY(editor != nullptr);
     editor->Text1->clear();
     editor->Command1->click();
@@ -251,7 +249,7 @@ void TestNoteEditor::editorWithItsTitleBarAboveTheScreenComesBackWhole() {
     board_->restoreNotes();
     board_->CurrentNoteIndex = 1;
     board_->mnuEdit_Click();
-    Form4a* editor = Form4a::instance();
+    Form4a* editor = board_->editorWindow();
     QVERIFY(editor->heightTwips() > 4125);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY(screen.contains(QRect(editor->pos(), editor->frameGeometry().size())));
@@ -277,7 +275,7 @@ void TestNoteEditor::editorForANoteLargerThanTheScreenFitsOnIt() {
     board_->restoreNotes();
     board_->CurrentNoteIndex = 1;
     board_->mnuEdit_Click();
-    Form4a* editor = Form4a::instance();
+    Form4a* editor = board_->editorWindow();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY(editor->isVisible());
     QVERIFY(editor->heightTwips() <= pixelsToTwips(screen.height()));
@@ -303,7 +301,7 @@ void TestNoteEditor::editedNoteKeepsItsPlaceAndZOrderState() {
     board_->restoreNotes();
     board_->CurrentNoteIndex = 1;
     board_->mnuEdit_Click();
-    Form4a* editor = Form4a::instance();
+    Form4a* editor = board_->editorWindow();
     QVERIFY(editor != nullptr);
     QCOMPARE(board_->EditedNoteNumber, 5);
     QCOMPARE(board_->noteWindowCount(), 0);
@@ -342,7 +340,7 @@ void TestNoteEditor::leavingAnEditLeavesTheNoteAndItsFilesUnchanged() {
     board_->restoreNotes();
     board_->CurrentNoteIndex = 1;
     board_->mnuEdit_Click();
-    Form4a* editor = Form4a::instance();
+    Form4a* editor = board_->editorWindow();
     QVERIFY(editor->hasTimer());
     QCOMPARE(editor->timerStrip()[0], QString("2099"));
 
@@ -357,7 +355,7 @@ void TestNoteEditor::leavingAnEditLeavesTheNoteAndItsFilesUnchanged() {
     else
         editor->Command2->click();
 
-    QVERIFY(Form4a::instance() == nullptr);
+    QVERIFY(board_->editorWindow() == nullptr);
     QCOMPARE(home_->read("KovaShell3.hsn"), hsn);
     QCOMPARE(home_->read("KovaShell3.log"), log);
     QCOMPARE(board_->EditedNoteNumber, kNewNoteNumber);
@@ -384,10 +382,10 @@ void TestNoteEditor::showingAHiddenNoteMeanwhileCannotCorruptTheEditedNote() {
     board_->restoreNotes();
     board_->CurrentNoteIndex = 1;
     board_->mnuEdit_Click();
-    QVERIFY(Form4a::instance() != nullptr);
+    QVERIFY(board_->editorWindow() != nullptr);
 
     board_->mnuFusenVisible_Click(1);
-    Form4a::instance()->Command2->click();
+    board_->editorWindow()->Command2->click();
 
     QCOMPARE(home_->read("KovaShell0.hsn"), hsn0);
     Form5a* restored = nullptr;
@@ -415,7 +413,7 @@ void TestNoteEditor::largeNoteOpensALargerEditor() {
     QVERIFY(noteWidth > 4300);
     board_->CurrentNoteIndex = 1;
     board_->mnuEdit_Click();
-    Form4a* editor = Form4a::instance();
+    Form4a* editor = board_->editorWindow();
     // Within the one pixel a window can be off by.
     QVERIFY(qAbs(editor->heightTwips() - (noteHeight + 1600)) < 15);
     QVERIFY(qAbs(editor->widthTwips() - (noteWidth + 500)) < 15);
@@ -425,7 +423,7 @@ void TestNoteEditor::largeNoteOpensALargerEditor() {
     board_->CurrentNoteIndex = 1;
     QCOMPARE(board_->NoteWindows(1)->noteText(), QString("small"));
     board_->mnuEdit_Click();
-    editor = Form4a::instance();
+    editor = board_->editorWindow();
     QCOMPARE(editor->heightTwips(), 4125);
     QCOMPARE(editor->widthTwips(), 4710);
 }
@@ -514,7 +512,7 @@ void TestNoteEditor::secondEditorIsRefusedWhileOneIsOpen() {
     QTest::keyClicks(editor->Text1, "typing");
     board_->mnuNewHusen_Click();
     QCOMPARE(fake_->messages, QStringList({u("他のタグを編集中です。")}));
-    QVERIFY(Form4a::instance() == editor);
+    QVERIFY(board_->editorWindow() == editor);
     QCOMPARE(editor->Text1->toPlainText(), QString("typing"));
 
     // Also while the timer dialog stands in for the hidden editor.

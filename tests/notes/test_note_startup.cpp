@@ -97,7 +97,7 @@ void TestNoteStartup::newNoteItemOpensTheEditorOnce() {
     QVERIFY(form.notes().editorVisible());
     form.menus().mnuNewHusen->trigger();
     QCOMPARE(platform.messages, QStringList{QStringLiteral("他のタグを編集中です。")});
-    Form4a::instance()->close();
+    form.notes().editorWindow()->close();
     QVERIFY(!form.notes().editorVisible());
 }
 

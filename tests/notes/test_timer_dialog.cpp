@@ -75,6 +75,7 @@ private:
     Form6a* openDialog();
 
     std::unique_ptr<TempHome> home_;
+    std::optional<FixedNoteClock> clock_;
     std::unique_ptr<FakePlatform> fake_;
     std::unique_ptr<NoteBoard> board_;
     Form4a* editor_ = nullptr;
@@ -83,17 +84,16 @@ private:
 void TestTimerDialog::init() {
     home_ = std::make_unique<TempHome>();
     fake_ = std::make_unique<FakePlatform>();
-    NoteClock::setFixedNow(kOpening);
+    clock_.emplace(kOpening);
     board_ = std::make_unique<NoteBoard>();
     board_->mnuNewHusen_Click();
-    editor_ = Form4a::instance();
+    editor_ = board_->editorWindow();
     QVERIFY(editor_ != nullptr);
 }
 
 void TestTimerDialog::cleanup() {
-    delete Form4a::instance();
     board_.reset();
-    NoteClock::setFixedNow(std::nullopt);
+    clock_.reset();
     fake_.reset();
     home_.reset();
 }
@@ -244,7 +244,7 @@ void TestTimerDialog::clearButtonTakesTheTimerOffThePostedNote() {
 }
 
 void TestTimerDialog::earlierStoredYearStillOpens() {
-    NoteClock::setFixedNow(QDateTime(QDate(2006, 8, 1), QTime(7, 0)));
+    clock_->set(QDateTime(QDate(2006, 8, 1), QTime(7, 0)));
     editor_->setTimerStrip({"2004", "02", "29", "12", "30"}, true);
     Form6a* dialog = openDialog();
     QCOMPARE(valueTexts(dialog), QStringList({"2004", "02", "29", "12", "30"}));
@@ -267,7 +267,7 @@ void TestTimerDialog::logoOpensTheHomePageAndTheDialogStays() {
 
 void TestTimerDialog::clockLineFollowsTheClock() {
     Form6a* dialog = openDialog();
-    NoteClock::setFixedNow(QDateTime(QDate(2002, 5, 3), QTime(10, 0)));
+    clock_->set(QDateTime(QDate(2002, 5, 3), QTime(10, 0)));
     dialog->Timer1_Timer();
     QCOMPARE(dialog->Label0->text(), u("2002/05/03  10：00"));
 }
