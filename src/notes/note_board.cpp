@@ -13,42 +13,6 @@
 
 namespace kova {
 
-namespace {
-
-const QString kTrue = QStringLiteral("True");
-const QString kFalse = QStringLiteral("False");
-
-// A field of the scratch record, or its default when the record is short.
-QString item(const QStringList& list, int index) {
-    return index < list.size() ? list.at(index) : defaultNoteFields().at(index);
-}
-
-double fontSizeFrom(const QString& text) {
-    bool ok = false;
-    const double size = text.trimmed().toDouble(&ok);
-    // Beyond these a label can no longer be laid out sensibly.
-    if (!ok || !(size > 0.0) || size > 1000.0)
-        return 9.0;
-    return size;
-}
-
-QColor colorFrom(const QString& text, const QColor& fallback) {
-    bool ok = false;
-    const QColor color = colorFromText(text, &ok);
-    return ok ? color : fallback;
-}
-
-int twipsFrom(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return 0;
-    // Far beyond any desktop; the window is moved onto a screen anyway.
-    return int(std::clamp(std::round(value), -15000000.0, 15000000.0));
-}
-
-} // namespace
-
 NoteBoard::NoteBoard(QObject* parent)
     : QObject(parent), editor_([this] { return new Form4a(this); }) {}
 
@@ -71,57 +35,60 @@ Form5a* NoteBoard::CreateNoteWindow() {
 }
 
 void NoteBoard::ApplyNoteRecord() {
-    Form5a* w = currentNote();
-    if (w == nullptr)
-        return;
-    w->setNoteText(Text5);
-    QString fontName = item(List1, FieldFontName);
-    if (fontName.isEmpty())
-        fontName = defaultNoteFields().at(FieldFontName);
-    QFont font(fontName);
-    font.setPointSizeF(fontSizeFrom(item(List1, FieldFontSize)));
-    font.setBold(item(List1, FieldFontBold) == kTrue);
-    font.setItalic(item(List1, FieldFontItalic) == kTrue);
+    if (Form5a* w = currentNote())
+        applyRecord(w, NoteRecord::fromFields(List1, Text5));
+}
+
+void NoteBoard::applyRecord(Form5a* w, const NoteRecord& r) {
+    w->setNoteText(r.text);
+    QFont font(r.fontName);
+    font.setPointSizeF(r.fontSize);
+    font.setBold(r.bold);
+    font.setItalic(r.italic);
     w->setNoteFont(font);
-    w->setNoteColors(colorFrom(item(List1, FieldBackColor), Qt::white),
-                     colorFrom(item(List1, FieldForeColor), Qt::black));
-    const bool visible = item(List1, FieldVisible) != kFalse;
-    w->Text4 = item(List1, FieldTimerYear);
-    w->Text5 = item(List1, FieldTimerMonth);
-    w->Text6 = item(List1, FieldTimerDay);
-    w->Text7 = item(List1, FieldTimerHour);
-    w->Text8 = item(List1, FieldTimerMinute);
-    w->Text9 = List1.size() > FieldZOrder ? List1.at(FieldZOrder) : QString();
+    w->setNoteColors(r.backColor, r.foreColor);
+    w->Text4 = r.timer.year;
+    w->Text5 = r.timer.month;
+    w->Text6 = r.timer.day;
+    w->Text7 = r.timer.hour;
+    w->Text8 = r.timer.minute;
+    w->Text9 = r.zOrder ? zOrderText(*r.zOrder) : QString();
     // Sized before it is placed and shown, so it appears once, whole.
     w->FitNoteWindow();
-    w->setPlaceTwips(twipsFrom(item(List1, FieldTop)), twipsFrom(item(List1, FieldLeft)));
-    w->setVisible(visible);
+    w->setPlaceTwips(r.top, r.left);
+    w->setVisible(r.visible);
+}
+
+NoteRecord NoteBoard::recordOf(const Form5a* w) const {
+    NoteRecord r;
+    r.text = w->noteText();
+    const QFont font = w->noteFont();
+    r.fontName = font.family();
+    r.fontSize = font.pointSizeF();
+    r.bold = font.bold();
+    r.italic = font.italic();
+    r.backColor = w->noteBackColor();
+    r.foreColor = w->noteForeColor();
+    r.visible = w->isVisible();
+    r.top = w->topTwips();
+    r.left = w->leftTwips();
+    r.timer = {w->Text4, w->Text5, w->Text6, w->Text7, w->Text8};
+    r.zOrder = zOrderFromText(w->Text9);
+    return r;
 }
 
 void NoteBoard::CaptureNoteRecord() {
-    Form5a* w = currentNote();
+    const Form5a* w = currentNote();
     if (w == nullptr)
         return;
-    Text5 = w->noteText();
-    const QFont font = w->noteFont();
-    const QStringList record = {
-        font.family(),
-        numberText(font.pointSizeF()),
-        font.bold() ? kTrue : kFalse,
-        font.italic() ? kTrue : kFalse,
-        colorToText(w->noteBackColor()),
-        colorToText(w->noteForeColor()),
-        w->isVisible() ? kTrue : kFalse,
-        QString::number(w->topTwips()),
-        QString::number(w->leftTwips()),
-        w->Text4,
-        w->Text5,
-        w->Text6,
-        w->Text7,
-        w->Text8,
-        w->Text9,
-    };
-    List1 = record + List1;
+    const NoteRecord r = recordOf(w);
+    Text5 = r.text;
+    List1 = r.toFields() + List1;
+}
+
+void NoteBoard::setScratchRecord(const QString& text, const QStringList& fields) {
+    Text5 = text;
+    List1 = fields;
 }
 
 void NoteBoard::RenumberAfterRemoval() {
@@ -238,12 +205,12 @@ Form5a* NoteBoard::showScratchRecord(int number, bool withZOrder) {
 }
 
 void NoteBoard::applyZOrderState(Form5a* window) {
-    if (window->Text9 == kTrue)
+    if (window->Text9 == kFlagTrue)
         window->setStacking(NoteStacking::TopMost);
-    else if (window->Text9 == QLatin1String("0"))
+    else if (window->Text9 == kZOrderBackMost)
         window->setStacking(NoteStacking::BackMost);
     else
-        window->Text9 = kFalse;
+        window->Text9 = kFlagFalse;
 }
 
 void NoteBoard::takeNoteForEditing(Form5a* window) {

@@ -4,7 +4,9 @@
 //
 // What it offers to the rest of the program (the editor Form4a included):
 //   Scratch record   Text5 (note text, CR LF breaks) and List1 (field strings,
-//                    item i = field i); one note at a time.
+//                    item i = field i); one note at a time, private: read it
+//                    with scratchText() / scratchFields(), fill it with
+//                    setScratchRecord(); recordOf(w) reads a window without it.
 //   NoteWindows(i)   the posted-note windows, 1-based, in creation order;
 //                    noteWindowCount(); CurrentNoteIndex; EditedNoteNumber
 //                    (kNewNoteNumber = the editor holds a new note).
@@ -26,6 +28,7 @@
 // Showing a hidden note while the editor is open keeps the scratch record
 // intact, so the editor's "Cancel" still restores the note it holds.
 
+#include "notes/note_record.h"
 #include "notes/posted_note_window.h"
 #include "platform/single_window.h"
 
@@ -72,8 +75,12 @@ public:
     // mnuFusenVisible_Click.
     void attachMenus(const NoteMenus& menus);
 
-    QString Text5;
-    QStringList List1;
+    const QString& scratchText() const { return Text5; }
+    const QStringList& scratchFields() const { return List1; }
+    void setScratchRecord(const QString& text, const QStringList& fields);
+    // A window's note as a record, leaving the scratch record alone.
+    NoteRecord recordOf(const Form5a* w) const;
+
     int CurrentNoteIndex = 0;
     int EditedNoteNumber = kNewNoteNumber;
 
@@ -115,12 +122,16 @@ public:
     void noteDragEnded(Form5a* window);
 
 private:
+    void applyRecord(Form5a* w, const NoteRecord& record);
     void removeNoteWindow(int index);
     void startCountdownOrFit(Form5a* window);
     bool changeField(int number, int index, const QString& value, const QString& placeholder);
     void reassertTopMost();
     void tellNotSaved(int number, const QString& fileName);
 
+    // The scratch record.
+    QString Text5;
+    QStringList List1;
     QList<Form5a*> windows_;
     NoteMenus menus_;
     SingleWindow<Form4a> editor_;

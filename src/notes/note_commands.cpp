@@ -12,9 +12,9 @@ namespace kova {
 
 namespace {
 
-const QString kTrue = QStringLiteral("True");
-const QString kFalse = QStringLiteral("False");
-const QString kBackMost = QStringLiteral("0");
+const QString& kTrue = kFlagTrue;
+const QString& kFalse = kFlagFalse;
+const QString& kBackMost = kZOrderBackMost;
 
 // Menu texts treat '&' as a mnemonic and a tab as the shortcut column, and a
 // menu item has one line.

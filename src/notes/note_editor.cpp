@@ -25,9 +25,6 @@ namespace kova {
 
 namespace {
 
-const QString kTrue = QStringLiteral("True");
-const QString kFalse = QStringLiteral("False");
-
 constexpr int kMinWidthTwips = 4710;
 constexpr int kMinHeightTwips = 4125;
 
@@ -299,55 +296,38 @@ void Form4a::loadNote(Form5a* w) {
     Label3 = QString::number(w->topTwips());
     Label4 = QString::number(w->leftTwips());
 
-    // The record "Cancel" puts back, kept out of the shared scratch record,
-    // which stays as it was.
-    const QString savedText = board_->Text5;
-    const QStringList savedList = board_->List1;
-    const int savedIndex = board_->CurrentNoteIndex;
-    board_->CurrentNoteIndex = w->Text1;
-    board_->List1.clear();
-    board_->CaptureNoteRecord();
-    holdRecord(board_->Text5, board_->List1);
-    board_->Text5 = savedText;
-    board_->List1 = savedList;
-    board_->CurrentNoteIndex = savedIndex;
+    // The record "Cancel" puts back, kept apart from the shared scratch
+    // record until the editor closes.
+    held_ = board_->recordOf(w);
 }
 
-void Form4a::holdRecord(const QString& text, const QStringList& fields) {
-    heldText_ = text;
-    heldFields_ = fields.mid(0, kNoteFieldCount);
-}
-
-QStringList Form4a::recordFields() const {
+NoteRecord Form4a::record() const {
+    NoteRecord r;
+    r.text = toCrLf(Text1->toPlainText());
     const QFont font = Text1->font();
+    r.fontName = font.family();
+    r.fontSize = font.pointSizeF();
+    r.bold = font.bold();
+    r.italic = font.italic();
+    r.backColor = backColor_;
+    r.foreColor = foreColor_;
+    r.top = topTwips();
+    r.left = leftTwips();
     const std::array<QString, 5> strip = timerStrip();
-    return {font.family(),
-            numberText(font.pointSizeF()),
-            font.bold() ? kTrue : kFalse,
-            font.italic() ? kTrue : kFalse,
-            colorToText(backColor_),
-            colorToText(foreColor_),
-            kTrue,
-            QString::number(topTwips()),
-            QString::number(leftTwips()),
-            strip[0],
-            strip[1],
-            strip[2],
-            strip[3],
-            strip[4],
-            kFalse};
+    r.timer = {strip[0], strip[1], strip[2], strip[3], strip[4]};
+    return r;
 }
 
-bool Form4a::post(int number, const QStringList& fields, bool edited) {
-    board_->List1 = fields;
-    board_->Text5 = toCrLf(Text1->toPlainText());
+bool Form4a::post(int number, const NoteRecord& record, bool edited) {
+    const QStringList fields = record.toFields();
+    board_->setScratchRecord(record.text, fields);
     if (!board_->WriteNoteFields(number))
         return false;
     if (!board_->WriteNoteText(number)) {
         // Leave no half-written note behind: the field file goes back to what
         // it was (a new note's number stays free).
-        if (edited && !heldFields_.isEmpty())
-            kova::WriteNoteFields(number, heldFields_);
+        if (edited && held_)
+            kova::WriteNoteFields(number, held_->toFields());
         else
             removeNoteFiles(number);
         return false;
@@ -361,17 +341,18 @@ void Form4a::Command1_Click() {
         Platform::instance().messageBox(QStringLiteral("入力されていません"), Buttons::Ok);
         return;
     }
-    QStringList fields = recordFields();
+    NoteRecord r = record();
     const int edited = board_->EditedNoteNumber;
     if (edited == kNewNoteNumber) {
         const int number = board_->freeNoteNumber();
-        if (number < 0 || !post(number, fields, false))
+        if (number < 0 || !post(number, r, false))
             return;
     } else {
-        fields[FieldTop] = Label3;
-        fields[FieldLeft] = Label4;
-        fields[FieldZOrder] = Label2;
-        if (!post(edited, fields, true))
+        // Back to its old place, in its old layer.
+        r.top = Label3.toInt();
+        r.left = Label4.toInt();
+        r.zOrder = zOrderFromText(Label2);
+        if (!post(edited, r, true))
             return;
     }
     board_->EditedNoteNumber = kNewNoteNumber;
@@ -386,12 +367,10 @@ void Form4a::Form_Unload() {
     WriteSetting(Fusen::Top, QString::number(topTwips()));
     WriteSetting(Fusen::Left, QString::number(leftTwips()));
     if (board_->EditedNoteNumber != kNewNoteNumber) {
-        if (!heldFields_.isEmpty()) {
-            board_->Text5 = heldText_;
-            board_->List1 = heldFields_;
-        }
+        if (held_)
+            board_->setScratchRecord(held_->text, held_->toFields());
         board_->showScratchRecord(board_->EditedNoteNumber, true);
-        board_->List1.clear();
+        board_->setScratchRecord(board_->scratchText(), {});
     }
     board_->EditedNoteNumber = kNewNoteNumber;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notes/note_record.h"
 #include "notes/timer_dialog.h"
 #include "platform/single_window.h"
 
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -59,7 +61,6 @@ public:
     // Fills the editor from note window `w` before the board takes it off the
     // desktop, and keeps the note's record apart until the editor closes.
     void loadNote(Form5a* w);
-    void holdRecord(const QString& text, const QStringList& fields);
 
     bool hasTimer() const;
     std::array<QString, 5> timerStrip() const;
@@ -95,8 +96,8 @@ private:
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
-    QStringList recordFields() const;
-    bool post(int number, const QStringList& fields, bool edited);
+    NoteRecord record() const;
+    bool post(int number, const NoteRecord& record, bool edited);
     QSize frameExtra() const;
     QRect frameRect() const;
     QPoint savedPlace() const;
@@ -108,8 +109,7 @@ private:
     SingleWindow<Form6a> timerDialog_;
     int stripTop_ = 3097; // twips
     // The edited note's record as it was taken off the desktop.
-    QString heldText_;
-    QStringList heldFields_;
+    std::optional<NoteRecord> held_;
 };
 
 } // namespace kova

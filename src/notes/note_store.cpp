@@ -1,5 +1,6 @@
 #include "note_store.h"
 
+#include "notes/note_record.h"
 #include "platform/atomic_file.h"
 #include "platform/data_folder.h"
 #include "platform/line_breaks.h"
@@ -145,21 +146,7 @@ bool removeNoteFiles(int number) {
 }
 
 QStringList defaultNoteFields() {
-    return {QStringLiteral("ＭＳ Ｐゴシック"),
-            QStringLiteral("9"),
-            QStringLiteral("False"),
-            QStringLiteral("False"),
-            QStringLiteral("&HFFFFFF"),
-            QStringLiteral("&H0"),
-            QStringLiteral("True"),
-            QStringLiteral("0"),
-            QStringLiteral("0"),
-            QString(),
-            QString(),
-            QString(),
-            QString(),
-            QString(),
-            QStringLiteral("False")};
+    return NoteRecord().toFields();
 }
 
 } // namespace kova

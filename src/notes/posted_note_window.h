@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notes/note_record.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPoint>
@@ -13,8 +15,8 @@ namespace kova {
 
 class NoteBoard;
 
-// Stacking of a posted note: the z-order state "True", "False" and "0".
-enum class NoteStacking { Normal, TopMost, BackMost };
+// Stacking of a posted note: the layer of its z-order state.
+using NoteStacking = ZOrder;
 
 // Form5a: one posted note on the desktop, a borderless window showing the
 // note text, with the countdown line above it for a note with a timer.

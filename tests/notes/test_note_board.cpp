@@ -280,9 +280,9 @@ void TestNoteBoard::saveThatCannotGrowTheFilesIsReportedAndKeepsBoth() {
     storeNote(home, 5, noteFields(150, 150), QStringLiteral("memo"));
     const QMap<QString, QByteArray> before = snapshot(home);
     NoteBoard board;
-    board.List1 = noteFields(300, 300);
-    board.List1[0] = QString(3000, QLatin1Char('F'));
-    board.Text5 = QString(3000, QLatin1Char('t'));
+    QStringList large = noteFields(300, 300);
+    large[0] = QString(3000, QLatin1Char('F'));
+    board.setScratchRecord(QString(3000, QLatin1Char('t')), large);
     bool fieldsWritten = true;
     bool textWritten = true;
     {
@@ -359,15 +359,13 @@ void TestNoteBoard::captureThenApplyGivesTheSameRecord() {
     QStringList fields = noteFields(450, 900);
     fields[FieldFontItalic] = QStringLiteral("True");
     fields[FieldBackColor] = QStringLiteral("&HC0C0FF");
-    board.Text5 = QStringLiteral("line 1\r\nline 2");
-    board.List1 = fields;
+    board.setScratchRecord(QStringLiteral("line 1\r\nline 2"), fields);
     Form5a* w = board.showScratchRecord(12, true);
     QCOMPARE(w->Text3, 12);
-    board.List1 = QStringList{QStringLiteral("left over")};
-    board.Text5.clear();
+    board.setScratchRecord(QString(), QStringList{QStringLiteral("left over")});
     board.CaptureNoteRecord();
-    QCOMPARE(board.List1, fields + QStringList{QStringLiteral("left over")});
-    QCOMPARE(board.Text5, QStringLiteral("line 1\r\nline 2"));
+    QCOMPARE(board.scratchFields(), fields + QStringList{QStringLiteral("left over")});
+    QCOMPARE(board.scratchText(), QStringLiteral("line 1\r\nline 2"));
 }
 
 void TestNoteBoard::hugeNoteShowsWhatFitsAndKeepsItsWholeText() {
@@ -400,9 +398,9 @@ void TestNoteBoard::hugeNoteShowsWhatFitsAndKeepsItsWholeText() {
     board.CurrentNoteIndex = 1;
     board.noteDragEnded(w);
     QCOMPARE(home.read(QStringLiteral("KovaShell0.log")), before);
-    board.List1.clear();
+    board.setScratchRecord(QString(), {});
     board.CaptureNoteRecord();
-    QCOMPARE(board.Text5, text);
+    QCOMPARE(board.scratchText(), text);
 }
 
 QTEST_MAIN(TestNoteBoard)

@@ -401,8 +401,8 @@ void TestNoteCommands::editTakesTheNoteOffTheDesktopWhileTheEditorIsOpen() {
     QCOMPARE(board.NoteWindows(2)->Text3, 5);
     QCOMPARE(board.NoteWindows(2)->Text1, 2);
     QCOMPARE(board.EditedNoteNumber, 3);
-    QCOMPARE(board.List1.mid(0, kNoteFieldCount), noteFields(150, 300));
-    QCOMPARE(board.Text5, QStringLiteral("本文"));
+    QCOMPARE(board.scratchFields().mid(0, kNoteFieldCount), noteFields(150, 300));
+    QCOMPARE(board.scratchText(), QStringLiteral("本文"));
     QCOMPARE(home.read(QStringLiteral("KovaShell3.hsn")), fields3);
 
     // Only one note at a time in the editor.
@@ -420,8 +420,8 @@ void TestNoteCommands::editTakesTheNoteOffTheDesktopWhileTheEditorIsOpen() {
     // Showing a hidden note keeps the edited note's record for "Cancel".
     board.mnuFusenVisible_Click(4);
     QCOMPARE(board.noteWindowCount(), 2);
-    QCOMPARE(board.Text5, QStringLiteral("本文"));
-    QCOMPARE(board.List1.mid(0, kNoteFieldCount), noteFields(150, 300));
+    QCOMPARE(board.scratchText(), QStringLiteral("本文"));
+    QCOMPARE(board.scratchFields().mid(0, kNoteFieldCount), noteFields(150, 300));
 
     // Closing the editor puts the note back unchanged.
     board.editorWindow()->close();
