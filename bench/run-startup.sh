@@ -13,9 +13,17 @@ build=${KOVA_BENCH_BUILD:-$root/build-release}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -j2 -C "$build" KovaShell kovashell-regsvr kovashell-loadinproc KovaShellComponent startup_bench
 
-# shellcheck source=../tests/e2e/lib.sh
-source "$root/tests/e2e/lib.sh"
-e2e_init "$build/bin/KovaShell"
+# shellcheck source=../scripts/lib/xserver.sh
+source "$root/scripts/lib/xserver.sh"
+# shellcheck source=../scripts/lib/note_files.sh
+source "$root/scripts/lib/note_files.sh"
+KOVASHELL=$build/bin/KovaShell
+E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kova-bench.XXXXXX")
+E2E_ARTIFACTS=$E2E_DIR/artifacts
+mkdir -p "$E2E_ARTIFACTS"
+exit_traps
+private_home
+register_desktop_icon_component
 start_x
 runs=${1:-15}
 
@@ -33,19 +41,16 @@ stop_process "$pid"
 rm -f "$without"/*.lock
 cp "$without/KovaShell.ini" "$with/"
 for n in $(seq 0 100); do
-  top=$(((n / 10) * 70 * 15 + 600))
-  left=$(((n % 10) * 100 * 15))
-  printf '"%s"\r\n' "ＭＳ Ｐゴシック" 9 False False "&H80FFFF" "&H0" True "$top" "$left" \
-    "" "" "" "" "" False | iconv -f UTF-8 -t CP932 >"$with/KovaShell$n.hsn"
-  printf '%s\r\n' "メモ $n" "牛乳と卵を買う" "会議は三時から" | iconv -f UTF-8 -t CP932 \
-    >"$with/KovaShell$n.log"
+  write_note_files "$with" "$n" "メモ $n"$'\n'"牛乳と卵を買う"$'\n'"会議は三時から" back="&H80FFFF" \
+    top=$(((n / 10) * 70 * 15 + 600)) left=$(((n % 10) * 100 * 15))
 done
 
 # The same with note 0 holding 5 MB of text.
 huge=$E2E_DIR/huge-note
 cp -r "$with" "$huge"
-yes '会議の記録 牛乳と卵を買う 0123456789 ABCDEFGHIJ' | head -n 107000 | sed 's/$/\r/' |
-  iconv -f UTF-8 -t CP932 >"$huge/KovaShell0.log"
+# (awk, not yes | head: under pipefail yes's SIGPIPE would end the script.)
+awk 'BEGIN { for (i = 0; i < 107000; i++) print "会議の記録 牛乳と卵を買う 0123456789 ABCDEFGHIJ" }' |
+  write_note_files "$huge" 0 - back="&H80FFFF" top=600 left=0
 echo "note 0 of the 5 MB case: $(stat -c %s "$huge/KovaShell0.log") bytes"
 
 "$build/bin/startup_bench" "$build/bin/KovaShell" "$runs" "$with" 101

@@ -31,15 +31,15 @@ if [[ -n ${DISPLAY:-} ]]; then
   exec "$program"
 fi
 
-# No display: the end-to-end tests' helpers start and watch a virtual one.
-# shellcheck source=../tests/e2e/lib.sh
-source "$root/tests/e2e/lib.sh"
+# No display: start and watch a virtual one.
+# shellcheck source=lib/xserver.sh
+source "$root/scripts/lib/xserver.sh"
 E2E_NAME=kovashell
 E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kovashell-run.XXXXXX")
 E2E_ARTIFACTS=$build/screenshots
 mkdir -p "$E2E_ARTIFACTS"
 KOVASHELL=$program
-e2e_traps
+exit_traps
 unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
 export QT_QPA_PLATFORM=xcb
 

@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
-# Builds KovaShell and runs every test: first the unit and widget tests of an
-# address/undefined-sanitizer build (build-asan/), then the warning-free Debug
-# build (build/) with all tests, end-to-end ones included. Exits non-zero on any
-# failure; the last line printed is the CTest summary of the main run.
+# Checks the C++ formatting, then builds KovaShell and runs every test: first
+# the unit and widget tests of an address/undefined-sanitizer build
+# (build-asan/), then the warning-free Debug build (build/) with all tests,
+# end-to-end ones included. Exits non-zero on any failure; the last line
+# printed is the CTest summary of the main run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 "$(pwd)/scripts/install-deps.sh"
+
+# The C++ sources keep the layout of .clang-format; a quick check before the
+# long builds.
+echo "== formatting (clang-format)"
+unformatted=()
+while IFS= read -r -d '' file; do
+  clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || unformatted+=("$file")
+done < <(git ls-files -z -- '*.cpp' '*.h')
+if ((${#unformatted[@]} > 0)); then
+  echo "Not formatted as .clang-format says (fix with: clang-format -i FILE...):" >&2
+  printf '  %s\n' "${unformatted[@]}" >&2
+  exit 1
+fi
 
 jobs=${KOVA_JOBS:-2}
 # A test without a time limit of its own fails after 300 s rather than hold

@@ -8,8 +8,7 @@ start_kovashell_with_icon
 setting_is desktop click 0 || fail "click is '$(setting desktop click)' after start-up, not 0"
 
 open_tray_menu
-# Up from the freshly opened menu wraps round to its last item.
-xdotool key Up
+select_tray_item 終了
 sleep 0.2
 echo "exit item selected: $(screenshot exit-selected)"
 xdotool key Return

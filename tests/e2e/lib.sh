@@ -8,19 +8,21 @@
 # XDG_RUNTIME_DIR and KOVASHELL_HOME inside its own temporary folder, on its
 # own X display (Xvfb picks a free number), with no session bus and no session
 # manager, so nothing of the machine's desktop leaks in or is touched.
+#
+# The display, process and window helpers (start_x, wait_until, fail,
+# windows_of, open_tray_menu, screenshot ...) come from scripts/lib/xserver.sh,
+# the note file writer from scripts/lib/note_files.sh.
 
 set -euo pipefail
 
-# Upper bound of every wait, in seconds; generous because a loaded 2-core
-# machine can be slow to start X clients.
-E2E_TIMEOUT=${E2E_TIMEOUT:-20}
-E2E_PIDS=()
-E2E_DIR=""
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../../scripts/lib/xserver.sh
+source "$E2E_LIB_DIR/../../scripts/lib/xserver.sh"
+# shellcheck source=../../scripts/lib/note_files.sh
+source "$E2E_LIB_DIR/../../scripts/lib/note_files.sh"
 E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
-KOVASHELL=""
-KOVA_PID=""
 
-# --- set-up and clean-up ---------------------------------------------------
+# --- set-up ----------------------------------------------------------------
 
 # e2e_init KOVASHELL_BINARY
 e2e_init() {
@@ -30,36 +32,16 @@ e2e_init() {
   E2E_ARTIFACTS=${E2E_ARTIFACTS:-$E2E_DIR/artifacts}
   mkdir -p "$E2E_ARTIFACTS"
   rm -f "$E2E_ARTIFACTS/$E2E_NAME"-*.png
-  e2e_traps
+  exit_traps
   e2e_fresh_home
-}
-
-# Clean up on every way out, a timeout's SIGTERM and Ctrl+C included.
-e2e_traps() {
-  trap e2e_cleanup EXIT
-  trap 'exit 143' TERM
-  trap 'exit 130' INT
 }
 
 # A clean user: every folder the program or Qt may write to lies in E2E_DIR.
 e2e_fresh_home() {
-  export HOME=$E2E_DIR/home
-  export XDG_CONFIG_HOME=$E2E_DIR/config
-  export XDG_DATA_HOME=$E2E_DIR/data
-  export XDG_CACHE_HOME=$E2E_DIR/cache
-  export XDG_STATE_HOME=$E2E_DIR/state
-  export XDG_RUNTIME_DIR=$E2E_DIR/runtime
-  export KOVASHELL_HOME=$E2E_DIR/kovashell
-  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME" \
-    "$KOVASHELL_HOME"
-  mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+  private_home
   # Programs a test provides (stand-ins for desktop tools) come first.
   mkdir -p "$E2E_DIR/bin"
   export PATH=$E2E_DIR/bin:$PATH
-  unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY XAUTHORITY \
-    XDG_SESSION_ID XDG_CURRENT_DESKTOP DESKTOP_SESSION QT_QPA_PLATFORMTHEME
-  export QT_QPA_PLATFORM=xcb
-  export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
   # A fresh start asks to install the desktop-icon component unless it is
   # registered. Tests of that question set E2E_NO_PREREGISTER=1.
@@ -68,228 +50,9 @@ e2e_fresh_home() {
   fi
 }
 
-# Registers the desktop-icon component (built beside the program) in the fresh
-# home's registry store, as answering "yes" at a first start would.
-e2e_preregister_component() {
-  local bin
-  bin=$(dirname "$KOVASHELL")
-  "$bin/kovashell-regsvr" /s "$bin/KovaShell.so" >"$E2E_DIR/regsvr.log" 2>&1 ||
-    fail "could not register the desktop-icon component: $(cat "$E2E_DIR/regsvr.log")"
-}
-
-e2e_cleanup() {
-  local status=$?
-  set +e
-  if ((status != 0)) && [[ -n ${E2E_OWN_DISPLAY:-} ]]; then
-    screenshot "failure" >/dev/null 2>&1
-    e2e_dump_logs
-  fi
-  local i
-  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-    stop_process "${E2E_PIDS[i]}"
-  done
-  if [[ -n $E2E_DIR && -z ${E2E_KEEP:-} ]]; then
-    rm -rf "$E2E_DIR"
-  fi
-  exit "$status"
-}
-
-e2e_dump_logs() {
-  local log
-  for log in "$E2E_DIR"/*.log; do
-    [[ -s $log ]] || continue
-    echo "--- $(basename "$log")"
-    tail -n 40 "$log"
-  done
-}
-
-# --- failing and waiting ---------------------------------------------------
-
-fail() {
-  echo "FAIL ($E2E_NAME): $*" >&2
-  exit 1
-}
-
-# wait_until DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it
-# succeeds; fails the test after E2E_TIMEOUT seconds.
-wait_until() {
-  local description=$1
-  shift
-  local deadline=$((SECONDS + E2E_TIMEOUT))
-  until "$@" >/dev/null; do
-    if ((SECONDS >= deadline)); then
-      fail "timed out after ${E2E_TIMEOUT}s waiting for: $description"
-    fi
-    sleep 0.1
-  done
-}
-
-# True while PID runs (an ended child not yet waited for is a zombie: gone).
-process_alive() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-  stat=${stat##*) }
-  [[ ${stat:0:1} != Z ]]
-}
-
-process_gone() { ! process_alive "$1"; }
-
-# stop_process PID: SIGTERM, then SIGKILL if it has not ended within 5 s.
-stop_process() {
-  local pid=$1 i
-  process_alive "$pid" || { wait "$pid" 2>/dev/null; return 0; }
-  kill -TERM "$pid" 2>/dev/null
-  for ((i = 0; i < 50; i++)); do
-    process_alive "$pid" || break
-    sleep 0.1
-  done
-  process_alive "$pid" && kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
-}
-
-# exit_status_of PID: the exit status of a background child that has ended.
-exit_status_of() {
-  local status=0
-  wait "$1" || status=$?
-  echo "$status"
-}
-
-# --- the X display ---------------------------------------------------------
-
-# start_x [--wm]: a private Xvfb with trayer as the tray host (and openbox as
-# window manager with --wm). Sets DISPLAY.
-start_x() {
-  local display_file=$E2E_DIR/display
-  : >"$display_file"
-  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset \
-    9>"$display_file" >"$E2E_DIR/xvfb.log" 2>&1 &
-  E2E_PIDS+=($!)
-  local xvfb=$!
-  wait_until "Xvfb to report its display" grep -q '[0-9]' "$display_file"
-  process_alive "$xvfb" || fail "Xvfb did not start"
-  export DISPLAY=:$(tr -dc '0-9' <"$display_file")
-  E2E_OWN_DISPLAY=$DISPLAY
-
-  if [[ ${1:-} == --wm ]]; then
-    openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until "openbox to manage the screen" window_manager_running
-  fi
-
-  trayer --edge top --align right --widthtype request --height 32 \
-    --transparent false --tint 0x808080 >"$E2E_DIR/trayer.log" 2>&1 &
-  E2E_PIDS+=($!)
-  wait_until "trayer's panel" tray_panel_id
-}
-
-window_manager_running() {
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-}
-
-# Prints the window id of trayer's panel; fails when there is none.
-tray_panel_id() {
-  local id
-  id=$(xwininfo -root -tree 2>/dev/null | awk '/"panel": \("panel" "trayer"\)/ { print $1; exit }')
-  [[ -n $id ]] && echo "$id"
-}
-
-# Prints the ids of the mapped "KovaShell" windows embedded in the tray.
-tray_icon_ids() {
-  local panel id
-  panel=$(tray_panel_id) || return 0
-  for id in $(xwininfo -id "$panel" -tree 2>/dev/null | awk '/"KovaShell": \(/ { print $1 }'); do
-    if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
-      echo "$id"
-    fi
-  done
-}
-
-tray_icon_count() { tray_icon_ids | wc -l; }
-tray_icon_shown() { (($(tray_icon_count) == 1)); }
-tray_icon_absent() { (($(tray_icon_count) == 0)); }
-
-# Prints "X Y WIDTH HEIGHT" of the tray icon, in root coordinates.
-tray_icon_geometry() {
-  local id
-  id=$(tray_icon_ids | head -n 1)
-  [[ -n $id ]] || fail "no tray icon"
-  xwininfo -id "$id" | awk '
-    /Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
-    /Width:/ { w = $2 } /Height:/ { h = $2 }
-    END { print x, y, w, h }'
-}
-
-# Moves the pointer to the middle of the tray icon.
-point_at_tray_icon() {
-  local x y w h
-  read -r x y w h < <(tray_icon_geometry) || true
-  [[ -n ${h:-} ]] || fail "no tray icon to point at"
-  # No --sync: it waits in vain when the pointer is already there.
-  xdotool mousemove $((x + w / 2)) $((y + h / 2))
-}
-
-# Prints the mapped windows of process PID (at any depth, so it works with and
-# without a window manager), one "ID<TAB>OVERRIDE<TAB>TYPE<TAB>TITLE" line each:
-# OVERRIDE is yes for popups such as menus, TYPE the end of the window type
-# (DIALOG, POPUP_MENU ...). The tray icon's own window is left out.
-windows_of() {
-  local pid=$1 id props owner info type title icons
-  icons=" $(tray_icon_ids | tr '\n' ' ') "
-  for id in $(xwininfo -root -tree 2>/dev/null | awk '$1 ~ /^0x/ { print $1 }'); do
-    [[ $icons == *" $id "* ]] && continue
-    props=$(xprop -id "$id" _NET_WM_PID _NET_WM_WINDOW_TYPE _NET_WM_NAME 2>/dev/null) || continue
-    owner=$(awk '/^_NET_WM_PID/ { print $3 }' <<<"$props")
-    [[ $owner == "$pid" ]] || continue
-    info=$(xwininfo -id "$id" 2>/dev/null) || continue
-    grep -q 'Map State: IsViewable' <<<"$info" || continue
-    type=$(sed -n 's/^_NET_WM_WINDOW_TYPE.*= _NET_WM_WINDOW_TYPE_\([A-Z_]*\).*/\1/p' <<<"$props")
-    title=$(sed -n 's/^_NET_WM_NAME.*= "\(.*\)"$/\1/p' <<<"$props")
-    printf '%s\t%s\t%s\t%s\n' "$id" \
-      "$(awk '/Override Redirect State:/ { print $4 }' <<<"$info")" "${type:-NORMAL}" "$title"
-  done
-}
-
-# Prints the ids of the mapped popups of PID: override-redirect windows such as
-# menus, but not the tooltip that hovering over the icon shows.
-popups_of() { windows_of "$1" | awk -F '\t' '$2 == "yes" && $3 != "TOOLTIP" { print $1 }'; }
-
-# Prints the ids of the mapped dialogs (message boxes) of PID titled TITLE.
-dialogs_of() {
-  windows_of "$1" | awk -F '\t' -v t="$2" '$2 == "no" && $3 == "DIALOG" && $4 == t { print $1 }'
-}
-
-has_popup() { [[ -n $(popups_of "$1") ]]; }
-has_no_popup() { [[ -z $(popups_of "$1") ]]; }
-has_dialog() { [[ -n $(dialogs_of "$1" "$2") ]]; }
-has_no_dialog() { [[ -z $(dialogs_of "$1" "$2") ]]; }
-
-# focus_on WINDOW: gives WINDOW the keyboard focus; true once it has it.
-# Without a window manager nothing else hands focus to a new window.
-focus_on() {
-  [[ $(xdotool getwindowfocus 2>/dev/null) == "$(($1))" ]] && return 0
-  xdotool windowfocus "$1" 2>/dev/null
-  [[ $(xdotool getwindowfocus 2>/dev/null) == "$(($1))" ]]
-}
-
-# screenshot NAME: saves the whole screen to the artifacts folder and prints
-# the file's path.
-screenshot() {
-  local file=$E2E_ARTIFACTS/$E2E_NAME-$1.png
-  import -window root "$file"
-  echo "$file"
-}
+e2e_preregister_component() { register_desktop_icon_component; }
 
 # --- the program -----------------------------------------------------------
-
-# start_kovashell [ARGS...]: starts the program in the background; its pid is
-# in KOVA_PID, its output in $E2E_DIR/kovashell-N.log (N counts the starts).
-start_kovashell() {
-  E2E_STARTS=$((${E2E_STARTS:-0} + 1))
-  "$KOVASHELL" "$@" >"$E2E_DIR/kovashell-$E2E_STARTS.log" 2>&1 &
-  KOVA_PID=$!
-  E2E_PIDS+=("$KOVA_PID")
-}
 
 # Starts the program and waits until its icon is in the tray. A message box
 # instead of the icon fails at once, with a screenshot that shows it.
@@ -304,15 +67,6 @@ start_kovashell_with_icon() {
     ((SECONDS < deadline)) || fail "timed out after ${E2E_TIMEOUT}s waiting for the tray icon"
     sleep 0.1
   done
-}
-
-# Opens the tray menu with a right press on the icon: the menu must be up
-# before the button is released.
-open_tray_menu() {
-  point_at_tray_icon
-  xdotool mousedown 3
-  wait_until "the tray menu to open on the right press" has_popup "$KOVA_PID"
-  xdotool mouseup 3
 }
 
 # Path of the settings file of the running test.
@@ -339,4 +93,114 @@ note_ids() {
     xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '= "付箋紙"$' && printf '0x%x\n' "$id"
   done
   return 0
+}
+
+# --- menus -----------------------------------------------------------------
+
+# The menus' items in order, one table each (format in tray_menu.txt); a
+# widget test keeps them in step with the program.
+TRAY_MENU_TABLE=$E2E_LIB_DIR/tray_menu.txt
+NOTE_MENU_TABLE=$E2E_LIB_DIR/note_menu.txt
+# The entries a "{NAME}" line of a table shows now, one caption a line.
+declare -A MENU_ENTRIES=()
+
+# menu_entries NAME CAPTION...: the entries of {NAME} that the menu shows now
+# (for example one per hidden note), in menu order; none clears them.
+menu_entries() {
+  local name=$1
+  shift
+  if (($# == 0)); then
+    unset "MENU_ENTRIES[$name]"
+  else
+    MENU_ENTRIES[$name]=$(printf '%s\n' "$@")
+  fi
+}
+
+# menu_keys TABLE CAPTION...: prints the keys that lead to the item at the
+# caption path (a submenu's caption, then the item's) in a menu just opened
+# with the mouse, where no item is selected yet: Down selects the first item,
+# separators and hidden items are passed over, Right opens a submenu with its
+# first item selected. The keys end on the item, one level per line. A path
+# step "{NAME}K" is the K-th entry that {NAME} shows.
+menu_keys() {
+  local table=$1
+  shift
+  local -a path=("$@")
+  local level=0 passed=0 line caption depth name k entry
+  local -a entries keys
+  while IFS= read -r line; do
+    [[ -z ${line// /} || $line == \#* ]] && continue
+    caption=${line#"${line%%[! ]*}"}
+    depth=$(((${#line} - ${#caption}) / 2))
+    ((depth > level)) && continue # inside a submenu passed over
+    ((depth < level)) && break    # the submenu ended without the item
+    entries=()
+    case $caption in
+      -) continue ;;
+      "{"*"}")
+        name=${caption:1:-1}
+        [[ -n ${MENU_ENTRIES[$name]:-} ]] && readarray -t entries <<<"${MENU_ENTRIES[$name]}"
+        ;;
+      *" !{"*"}")
+        name=${caption##* !\{}
+        name=${name%\}}
+        [[ -n ${MENU_ENTRIES[$name]:-} ]] && continue
+        entries=("${caption% !\{*}")
+        name=""
+        ;;
+      *) entries=("$caption") name="" ;;
+    esac
+    for k in "${!entries[@]}"; do
+      entry=${entries[k]}
+      if [[ ${path[level]} == "$entry" || (-n $name && ${path[level]} == "{$name}$((k + 1))") ]]; then
+        # The first level starts with nothing selected, a submenu on its first item.
+        keys=()
+        ((level == 0)) && keys+=(Down)
+        for ((; passed > 0; passed--)); do keys+=(Down); done
+        if ((level + 1 == ${#path[@]})); then
+          echo "${keys[*]}"
+          return 0
+        fi
+        keys+=(Right)
+        echo "${keys[*]}"
+        level=$((level + 1))
+        passed=0
+        continue 2
+      fi
+      passed=$((passed + 1))
+    done
+  done <"$table"
+  fail "no item '${path[*]:0:level+1}' in $(basename "$table") (shown entries: ${!MENU_ENTRIES[*]})"
+}
+
+# select_menu_item TABLE CAPTION...: moves the selection of the open menu to
+# the item, opening the submenus on the way.
+select_menu_item() {
+  local table=$1 keys line before
+  shift
+  keys=$(menu_keys "$table" "$@") || exit 1
+  while IFS= read -r line; do
+    before=$(popups_of "$KOVA_PID" | wc -l)
+    # shellcheck disable=SC2086
+    [[ -z $line ]] || xdotool key $line
+    if [[ $line == *Right ]]; then
+      wait_until "the submenu to open" popups_more_than "$before"
+    fi
+  done <<<"$keys"
+}
+
+popups_more_than() { (($(popups_of "$KOVA_PID" | wc -l) > $1)); }
+
+# select_tray_item CAPTION...: in the open tray menu, moves to the item at the
+# caption path, for example 付箋紙 [新規作成]; choose_tray_item also picks it.
+select_tray_item() { select_menu_item "$TRAY_MENU_TABLE" "$@"; }
+choose_tray_item() {
+  select_tray_item "$@"
+  xdotool key Return
+}
+
+# choose_note_menu_item CAPTION: picks the item of the open note menu.
+choose_note_menu_item() {
+  select_menu_item "$NOTE_MENU_TABLE" "$@"
+  xdotool key Return
 }

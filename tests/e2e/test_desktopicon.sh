@@ -47,7 +47,7 @@ last_call_is() { [[ $(tail -n 1 "$calls") == "$1" ]]; }
 
 exit_from_menu() {
   open_tray_menu
-  xdotool key Up
+  select_tray_item 終了
   sleep 0.2
   xdotool key Return
   wait_until "KovaShell to end" process_gone "$KOVA_PID"

@@ -6,12 +6,9 @@ source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
 # A note of about 430 x 300 pixels at (100, 100).
-{
-  printf '"%s"\r\n' "DejaVu Sans" 12 False False "&H80FFFF" "&H0" True 1500 1500 "" "" "" "" "" False
-} >"$KOVASHELL_HOME/KovaShell0.hsn"
-for i in $(seq 1 14); do
-  printf 'line %02d of a note that is wide enough to edit\r\n' "$i"
-done >"$KOVASHELL_HOME/KovaShell0.log"
+printf 'line %02d of a note that is wide enough to edit\n' $(seq 1 14) |
+  write_note_files "$KOVASHELL_HOME" 0 - font="DejaVu Sans" size=12 back="&H80FFFF" top=1500 \
+    left=1500
 
 window_titled() { windows_of "$KOVA_PID" | awk -F '\t' -v t="$1" '$4 == t { print $1 }'; }
 has_window_titled() { [[ -n $(window_titled "$1") ]]; }
@@ -40,7 +37,7 @@ read -r nx ny nw nh < <(xwininfo -id "$note" | awk '
 xdotool mousemove $((nx + 20)) $((ny + 20))
 xdotool click 3
 wait_until "the note menu" has_popup "$KOVA_PID"
-xdotool key Down Return
+choose_note_menu_item 編集
 wait_until "the editor" has_window_titled "Kova付箋紙"
 editor=$(window_titled "Kova付箋紙")
 wait_until "the editor's frame" has_frame "$editor"

@@ -6,13 +6,10 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-# store_note N TOP LEFT VISIBLE ZORDER TEXT: a note file pair in the program's
-# own format (Shift-JIS, quoted CR LF lines); TOP and LEFT in twips.
+# store_note N TOP LEFT VISIBLE ZORDER TEXT: a stored note; TOP and LEFT in twips.
 store_note() {
-  local n=$1 top=$2 left=$3 visible=$4 zorder=$5 text=$6
-  printf '"%s"\r\n' "ＭＳ Ｐゴシック" 12 False False "&H80FFFF" "&H0" "$visible" "$top" "$left" \
-    "" "" "" "" "" "$zorder" | iconv -f UTF-8 -t CP932 >"$KOVASHELL_HOME/KovaShell$n.hsn"
-  printf '%s\r\n' "$text" | iconv -f UTF-8 -t CP932 >"$KOVASHELL_HOME/KovaShell$n.log"
+  write_note_files "$KOVASHELL_HOME" "$1" "$6" size=12 back="&H80FFFF" visible="$4" top="$2" \
+    left="$3" zorder="$5"
 }
 
 # field N LINE: line LINE (from 0) of note N's field file, without quotes.
@@ -109,11 +106,10 @@ wait_until "the new place in the field file" test "$(field 0 7)" = 2850
 [[ $(field 0 6) == True ]] || fail "the drag changed the visibility field"
 echo "dragged: $(screenshot dragged)"
 
-# The hidden note comes back from its tray entry: notes submenu, second item.
+# The hidden note comes back from its tray entry, the one hidden-note entry.
+menu_entries mnuFusenVisible "隠れているメモ(非表示タグ)"
 open_tray_menu
-xdotool key Down Down Right
-sleep 0.3
-xdotool key Down Return
+choose_tray_item 付箋紙 "{mnuFusenVisible}1"
 wait_until "the hidden note shown" note_count_is 4
 wait_until "the hidden note at its place" has_note_at 100 400
 [[ $(field 2 6) == True ]] || fail "showing the note did not store it as visible"

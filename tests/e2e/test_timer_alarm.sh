@@ -13,15 +13,10 @@ if ! declare -F e2e_preregister_component >/dev/null; then
     fail "could not register the desktop-icon component"
 fi
 
-# write_note N TOP LEFT TEXT YEAR MONTH DAY HOUR MINUTE (twips; ASCII only)
+# write_note N TOP LEFT TEXT YEAR MONTH DAY HOUR MINUTE (twips)
 write_note() {
-  local n=$1 top=$2 left=$3 text=$4 value
-  shift 4
-  : >"$KOVASHELL_HOME/KovaShell$n.hsn"
-  for value in "DejaVu Sans" 12 False False "&H80FFFF" "&H0" True "$top" "$left" "$@" False; do
-    printf '"%s"\r\n' "$value" >>"$KOVASHELL_HOME/KovaShell$n.hsn"
-  done
-  printf '%s\r\n' "$text" >"$KOVASHELL_HOME/KovaShell$n.log"
+  write_note_files "$KOVASHELL_HOME" "$1" "$4" font="DejaVu Sans" size=12 back="&H80FFFF" \
+    top="$2" left="$3" year="$5" month="$6" day="$7" hour="$8" minute="$9"
 }
 
 # The ids of the program's posted notes.
@@ -112,7 +107,7 @@ stop_process "$cover_pid" || true
 xdotool mousemove $((cx + cw / 2)) $((cy + ch - 4))
 xdotool click 3
 wait_until "the note menu" has_popup "$KOVA_PID"
-xdotool key Down Return
+choose_note_menu_item 編集
 wait_until "the editor" has_window_titled "Kova付箋紙"
 editor=$(window_titled "Kova付箋紙")
 wait_until "the editor to take the keyboard" focus_on "$editor"
