@@ -9,7 +9,8 @@
 
 int main(int argc, char* argv[]) {
     // Note positions and stacking need X11; under Wayland this runs on XWayland.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);
@@ -18,10 +19,12 @@ int main(int argc, char* argv[]) {
     kova::installJapaneseTranslation(app);
 
     kova::Form1 form1;
-    QObject::connect(&form1, &kova::Form1::ended, &app, [](int code) { QCoreApplication::exit(code); });
+    QObject::connect(&form1, &kova::Form1::ended, &app,
+                     [](int code) { QCoreApplication::exit(code); });
 
     kova::UnixSignals unixSignals({SIGTERM, SIGHUP, SIGINT});
-    QObject::connect(&unixSignals, &kova::UnixSignals::received, &form1, [&form1] { form1.closeRequest(); });
+    QObject::connect(&unixSignals, &kova::UnixSignals::received, &form1,
+                     [&form1] { form1.closeRequest(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
                      [&form1](QSessionManager& manager) { form1.commitDataRequest(manager); });
 

@@ -47,15 +47,21 @@ TrayIcon::TrayIcon(const QIcon& icon, const QString& tip, QObject* parent)
 
 TrayIcon::~TrayIcon() = default;
 
-void TrayIcon::add() { icon_->show(); }
+void TrayIcon::add() {
+    icon_->show();
+}
 
-void TrayIcon::remove() { icon_->hide(); }
+void TrayIcon::remove() {
+    icon_->hide();
+}
 
-bool TrayIcon::isShown() const { return icon_->isVisible(); }
+bool TrayIcon::isShown() const {
+    return icon_->isVisible();
+}
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
-    const int number =
-        decoder_.decode(reason, clock_.elapsed(), QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    const int number = decoder_.decode(reason, clock_.elapsed(),
+                                       QGuiApplication::styleHints()->mouseDoubleClickInterval());
     if (number != 0)
         emit message(number);
 }

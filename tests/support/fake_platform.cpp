@@ -2,9 +2,13 @@
 
 namespace kova::test {
 
-FakePlatform::FakePlatform() { Platform::install(this); }
+FakePlatform::FakePlatform() {
+    Platform::install(this);
+}
 
-FakePlatform::~FakePlatform() { Platform::install(nullptr); }
+FakePlatform::~FakePlatform() {
+    Platform::install(nullptr);
+}
 
 Answer FakePlatform::messageBox(const QString& text, Buttons buttons) {
     messages << text;
