@@ -73,12 +73,21 @@ bool Form1::Form_Load(const QStringList& arguments) {
     return true;
 }
 
+// One small wiring function per subsystem: the main window owns the tray
+// items and hands each subsystem the ones it answers.
 void Form1::wireMenus() {
-    connect(menus_->mnuIcon[0], &QAction::triggered, this, [this] { mnuIcon_Click(0); });
-    connect(menus_->mnuIcon[1], &QAction::triggered, this, [this] { mnuIcon_Click(1); });
+    wireDesktopIcon();
+    wireNotes();
     connect(menus_->MnuMailChk, &QAction::triggered, this, &Form1::startMailCheck);
     connect(menus_->MnuEnd, &QAction::triggered, this, &Form1::MnuEnd_Click);
+}
 
+void Form1::wireDesktopIcon() {
+    connect(menus_->mnuIcon[0], &QAction::triggered, this, [this] { mnuIcon_Click(0); });
+    connect(menus_->mnuIcon[1], &QAction::triggered, this, [this] { mnuIcon_Click(1); });
+}
+
+void Form1::wireNotes() {
     NoteMenus notes;
     notes.mnuFusen = menus_->mnuFusen;
     notes.mnuEdit = menus_->mnuEdit;

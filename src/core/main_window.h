@@ -63,6 +63,8 @@ private:
     void RemoveTrayIcon();
     void endProgram();
     void wireMenus();
+    void wireDesktopIcon();
+    void wireNotes();
     void startMailCheck();
     void waitForTray();
 
