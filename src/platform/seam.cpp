@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -78,6 +79,24 @@ std::optional<QColor> RealPlatform::chooseColor(const QColor& initial, QWidget* 
     if (!color.isValid())
         return std::nullopt;
     return color;
+}
+
+std::optional<QString> RealPlatform::chooseFile(const QString& title, const QStringList& filters,
+                                                QWidget* parent) {
+    QFileDialog dialog(parent, title);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> RealPlatform::chooseFolder(const QString& title, const QString& start,
+                                                  QWidget* parent) {
+    const QString folder = QFileDialog::getExistingDirectory(parent, title, start);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
 }
 
 bool RealPlatform::trayAvailable() {

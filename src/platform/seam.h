@@ -35,6 +35,13 @@ public:
     // Font and colour dialogs; nullopt when the user cancels.
     virtual std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) = 0;
     virtual std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) = 0;
+    // A file to open: `filters` as QFileDialog takes them ("Programs (*)"...),
+    // the first one preselected. nullopt when the user cancels.
+    virtual std::optional<QString> chooseFile(const QString& title, const QStringList& filters,
+                                              QWidget* parent) = 0;
+    // A folder, starting at `start`; nullopt when the user cancels.
+    virtual std::optional<QString> chooseFolder(const QString& title, const QString& start,
+                                                QWidget* parent) = 0;
     virtual bool trayAvailable() = 0;
 
     static Platform& instance();
@@ -52,6 +59,10 @@ public:
     bool openWithDesktop(const QString& target) override;
     std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) override;
     std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) override;
+    std::optional<QString> chooseFile(const QString& title, const QStringList& filters,
+                                      QWidget* parent) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& start,
+                                        QWidget* parent) override;
     bool trayAvailable() override;
 };
 

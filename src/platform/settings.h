@@ -23,6 +23,10 @@ void WriteSetting(const SettingKey& key, const QString& value);
 void WriteSetting(const QString& section, const QString& key, const QString& value);
 bool SettingsFileExists();
 
+// What the user is told when a save the user asked for cannot be written.
+inline const QString kSettingsNotSaved = QStringLiteral(
+    "設定を保存できませんでした。ディスクの空き容量と書き込み権限を確認してください。");
+
 struct SettingValue {
     QString section;
     QString key;

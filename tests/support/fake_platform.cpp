@@ -50,4 +50,16 @@ std::optional<QColor> FakePlatform::chooseColor(const QColor&, QWidget*) {
     return colorAnswer;
 }
 
+std::optional<QString> FakePlatform::chooseFile(const QString& title, const QStringList& filters,
+                                                QWidget*) {
+    fileDialogs.append({title, filters});
+    return fileAnswer;
+}
+
+std::optional<QString> FakePlatform::chooseFolder(const QString& title, const QString& start,
+                                                  QWidget*) {
+    folderDialogs.append({title, start});
+    return folderAnswer;
+}
+
 } // namespace kova::test

@@ -28,6 +28,12 @@ public:
     bool openWithDesktop(const QString& target) override;
     std::optional<QFont> chooseFont(const QFont& initial, QWidget* parent) override;
     std::optional<QColor> chooseColor(const QColor& initial, QWidget* parent) override;
+    // Recorded in fileDialogs / folderDialogs; answered by fileAnswer /
+    // folderAnswer (nullopt = cancelled).
+    std::optional<QString> chooseFile(const QString& title, const QStringList& filters,
+                                      QWidget* parent) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& start,
+                                        QWidget* parent) override;
     bool trayAvailable() override { return true; }
 
     // Answers for the next Yes/No questions, in order; Yes when the list runs out.
@@ -37,6 +43,11 @@ public:
     std::function<void(const QString&, const QStringList&)> onStartAndWait;
     std::optional<QFont> fontAnswer;   // nullopt = cancelled
     std::optional<QColor> colorAnswer; // nullopt = cancelled
+    std::optional<QString> fileAnswer;
+    std::optional<QString> folderAnswer;
+    // Title and filters of each file dialog; title and start of each folder one.
+    QList<QPair<QString, QStringList>> fileDialogs;
+    QList<QPair<QString, QString>> folderDialogs;
     bool startSucceeds = true;
 
     QStringList messages;
