@@ -17,6 +17,8 @@ PACKAGES=(
   xdotool imagemagick x11-utils wmctrl
   # desktop settings (desktop icons) and a real POP3 server for the mail tests
   libglib2.0-bin dovecot-pop3d
+  # checking the autostart entry the settings dialog writes
+  desktop-file-utils
   # opening web pages and folders, and finding the default mail program
   xdg-utils
 )

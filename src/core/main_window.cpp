@@ -4,6 +4,7 @@
 #include "core/first_run_settings.h"
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
+#include "launcher/launcher.h"
 #include "notes/note_board.h"
 #include "platform/data_folder.h"
 #include "platform/seam.h"
@@ -11,6 +12,7 @@
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
 #include "platform/units.h"
+#include "settings/settings_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,12 +29,15 @@ static void initResources() {
 
 namespace kova {
 
-Form1::Form1(QObject* parent) : QObject(parent), menus_(std::make_unique<TrayMenus>()) {
+Form1::Form1(QObject* parent)
+    : QObject(parent), menus_(std::make_unique<TrayMenus>()),
+      settings_([this] { return makeSettingsDialog(); }) {
     initResources();
     desktopIcon_ = std::make_unique<DesktopIconExtension>(
         arguments_, Text4, [this] { closeRequest(); }, [this] { return ended_; });
     Timer1.setInterval(60000);
     notes_ = std::make_unique<NoteBoard>();
+    launcher_ = std::make_unique<Launcher>();
     wireMenus();
 }
 
@@ -60,15 +65,13 @@ bool Form1::Form_Load(const QStringList& arguments) {
     AddTrayIcon();
     mailBusy = false;
 
-    // The launcher is not part of the program yet; its menu keeps "(なし)".
+    launcher_->LoadLauncherTable();
+    launcher_->RebuildLauncherMenu();
 
     notes_->restoreNotes();
 
-    const QString interval = ReadSetting(a1::b5);
-    if (interval.isEmpty() || interval == QLatin1String("0"))
-        Timer1.stop();
-    else
-        Timer1.start();
+    // Loading the dialog decides the mail timer; unloading it writes its place.
+    settings_.get()->close();
     notes_->EditedNoteNumber = kNewNoteNumber;
     return true;
 }
@@ -78,6 +81,8 @@ bool Form1::Form_Load(const QStringList& arguments) {
 void Form1::wireMenus() {
     wireDesktopIcon();
     wireNotes();
+    wireLauncher();
+    wireSettings();
     connect(menus_->MnuMailChk, &QAction::triggered, this, &Form1::startMailCheck);
     connect(menus_->MnuEnd, &QAction::triggered, this, &Form1::MnuEnd_Click);
 }
@@ -101,6 +106,47 @@ void Form1::wireNotes() {
     notes_->attachMenus(notes);
     connect(menus_.get(), &TrayMenus::fusenVisibleTriggered, notes_.get(),
             &NoteBoard::mnuFusenVisible_Click);
+}
+
+void Form1::wireLauncher() {
+    launcher_->attachMenu(menus_->mnuLun);
+    connect(menus_->mnuLunSettei, &QAction::triggered, this, [this] { openSettings(2); });
+}
+
+void Form1::wireSettings() {
+    connect(menus_->mnuAllSettei, &QAction::triggered, this, [this] { openSettings(0); });
+    connect(menus_->mnuMailSettei, &QAction::triggered, this, [this] { openSettings(1, 3); });
+    connect(menus_->mnuFusenSettei, &QAction::triggered, this, [this] { openSettings(3); });
+}
+
+Form1a* Form1::makeSettingsDialog() {
+    auto* dialog = new Form1a(*launcher_);
+    connect(dialog, &Form1a::mailBusyCleared, this, [this] { mailBusy = false; });
+    connect(dialog, &Form1a::minuteTimerSwitched, this, [this](bool on) {
+        if (on)
+            Timer1.start();
+        else
+            Timer1.stop();
+    });
+    dialog->Form_Load();
+    return dialog;
+}
+
+void Form1::openSettings(int tab, int mailTab) {
+    Form1a* dialog = settings_.get();
+    dialog->showTab(tab, mailTab);
+    // The user asked for it: in front, with the keyboard.
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+Form1a* Form1::settingsDialog() const {
+    return settings_.existing();
+}
+
+MailSettings& Form1::mailSettings() {
+    return *settings_.get();
 }
 
 void Form1::waitForTray() {

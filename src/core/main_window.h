@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "platform/single_window.h"
+
 #include <functional>
 #include <memory>
 
@@ -12,6 +14,9 @@ class QSessionManager;
 namespace kova {
 
 class DesktopIconExtension;
+class Form1a;
+class Launcher;
+class MailSettings;
 class SingleInstance;
 class TrayIcon;
 class TrayMenus;
@@ -45,6 +50,15 @@ public:
 
     TrayMenus& menus() const { return *menus_; }
     NoteBoard& notes() const { return *notes_; }
+    Launcher& launcher() const { return *launcher_; }
+    // The settings dialog if it exists (shown or hidden), else nullptr.
+    Form1a* settingsDialog() const;
+    // Shows the settings dialog (made and loaded first if needed) with a tab
+    // in front: the tray's settings items.
+    void openSettings(int tab, int mailTab = -1);
+    // The live mail settings: the dialog's fields, the dialog made hidden
+    // when it does not exist.
+    MailSettings& mailSettings();
     bool hasEnded() const { return ended_; }
     const QTimer& mailMinuteTimer() const { return Timer1; }
 
@@ -65,6 +79,9 @@ private:
     void wireMenus();
     void wireDesktopIcon();
     void wireNotes();
+    void wireLauncher();
+    void wireSettings();
+    Form1a* makeSettingsDialog();
     void startMailCheck();
     void waitForTray();
 
@@ -74,6 +91,8 @@ private:
     std::unique_ptr<DesktopIconExtension> desktopIcon_;
     // The posted notes, their store and commands.
     std::unique_ptr<NoteBoard> notes_;
+    std::unique_ptr<Launcher> launcher_;
+    SingleWindow<Form1a> settings_;
     QStringList arguments_;
     // Counts minutes for the automatic mail check.
     QTimer Timer1;

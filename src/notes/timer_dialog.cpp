@@ -2,6 +2,7 @@
 
 #include "notes/countdown.h"
 #include "notes/note_editor.h"
+#include "platform/logo.h"
 #include "platform/seam.h"
 #include "platform/units.h"
 
@@ -9,8 +10,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -18,41 +17,6 @@
 namespace kova {
 
 namespace {
-
-// Our own logo: a yellow note with a clock hand drawn on it.
-QPixmap drawLogo(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    const qreal fold = s * 0.28;
-    QPainterPath note;
-    note.moveTo(1, 1);
-    note.lineTo(s - 1, 1);
-    note.lineTo(s - 1, s - 1 - fold);
-    note.lineTo(s - 1 - fold, s - 1);
-    note.lineTo(1, s - 1);
-    note.closeSubpath();
-    p.setPen(QPen(QColor(0x8a, 0x6d, 0x00), 1));
-    p.setBrush(QColor(0xff, 0xe0, 0x5a));
-    p.drawPath(note);
-    QPainterPath corner;
-    corner.moveTo(s - 1, s - 1 - fold);
-    corner.lineTo(s - 1 - fold, s - 1 - fold);
-    corner.lineTo(s - 1 - fold, s - 1);
-    corner.closeSubpath();
-    p.setBrush(QColor(0xe0, 0xb8, 0x20));
-    p.drawPath(corner);
-    const QPointF centre(s * 0.42, s * 0.42);
-    const qreal r = s * 0.27;
-    p.setPen(QPen(QColor(0x1f, 0x4e, 0x9a), s / 14.0));
-    p.setBrush(Qt::white);
-    p.drawEllipse(centre, r, r);
-    p.drawLine(centre, centre + QPointF(0, -r * 0.75));
-    p.drawLine(centre, centre + QPointF(r * 0.6, 0));
-    return pixmap;
-}
 
 // Positions are laid out in twips; everything right of the calendar moves by
 // however much wider the calendar is than its planned 2430 twips.
@@ -64,7 +28,7 @@ QRect twipsRect(int left, int top, int width, int height, int dx = 0, int dy = 0
 } // namespace
 
 QString Form6a::homePage() {
-    return QStringLiteral("https://kovashell.example.org/");
+    return kHomePage;
 }
 
 Form6a::Form6a(Form4a* editor) : QWidget(editor, Qt::Dialog), editor_(editor) {
@@ -120,7 +84,7 @@ Form6a::Form6a(Form4a* editor) : QWidget(editor, Qt::Dialog), editor_(editor) {
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(twipsRect(120, 2040, 495, 495, 0, dy));
-    Picture1->setPixmap(drawLogo(Picture1->width()));
+    Picture1->setPixmap(kovaLogo(Picture1->width()));
     Picture1->setCursor(Qt::PointingHandCursor);
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Picture1->setToolTip(homePage());

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace kova {
+
+// The autostart entry that starts KovaShell at log-on: KovaShell.desktop in
+// the Startup folder (SpecialFolderPath(kStartupFolder)).
+inline const QString kAutostartFileName = QStringLiteral("KovaShell.desktop");
+
+// The desktop entry for a program at `programPath`.
+QString autostartEntryText(const QString& programPath);
+
+// One argument of an Exec line, quoted and escaped as desktop entries need.
+QString desktopExecArgument(const QString& argument);
+
+enum class StartupResult { Registered, Removed, NotFound, NoFolder, WriteFailed, DeleteFailed };
+
+// Writes (or rewrites) the entry for the program at `programPath`.
+StartupResult registerStartup(const QString& programPath);
+// Deletes the entry.
+StartupResult removeStartup();
+// What the user is told.
+QString startupMessage(StartupResult result);
+
+} // namespace kova

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+namespace kova {
+
+// One mail account as its fields stand: port, POP3 server, account name,
+// password. An account takes part in a check when its account name is set.
+struct MailAccount {
+    QString port;
+    QString server;
+    QString account;
+    QString password;
+};
+
+constexpr int kMailAccountCount = 3;
+
+// The live mail settings: the settings dialog's fields, unsaved edits
+// included, read by the mail checker at the moment it starts. Plain values,
+// so the mail code needs no widget of the dialog.
+class MailSettings {
+public:
+    virtual ~MailSettings() = default;
+    // i = 0, 1, 2.
+    virtual MailAccount mailAccount(int i) const = 0;
+    // The check interval in minutes as typed; "0" or empty: no automatic check.
+    virtual QString interval() const = 0;
+    // The minute counter of the automatic check.
+    virtual QString minuteCounter() const = 0;
+    virtual void setMinuteCounter(const QString& value) = 0;
+    // The mail program's command line.
+    virtual QString mailer() const = 0;
+};
+
+} // namespace kova

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace kova {
+
+// The user's Startup folder: programs there start at log-on. Here it is the
+// XDG autostart folder.
+constexpr int kStartupFolder = 7;
+
+// The path of a special folder of the user, without a trailing "/"; empty
+// when the folder cannot be resolved or made. Only kStartupFolder is known:
+// $XDG_CONFIG_HOME/autostart (~/.config/autostart), created when missing.
+QString SpecialFolderPath(int folderId);
+
+} // namespace kova

@@ -1,0 +1,144 @@
+#include "settings/autostart.h"
+#include "settings/special_folder.h"
+
+#include "support/read_only_folder.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace kova;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Reads one Exec argument back the way a desktop reads it: string escapes
+// first, then the quoting.
+QString unquoteExec(const QString& value) {
+    QString unescaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value.at(i) == QLatin1Char('\\') && i + 1 < value.size()) {
+            const QChar next = value.at(++i);
+            unescaped += next == QLatin1Char('n')   ? QChar('\n')
+                         : next == QLatin1Char('t') ? QChar('\t')
+                         : next == QLatin1Char('r') ? QChar('\r')
+                                                    : next;
+        } else {
+            unescaped += value.at(i);
+        }
+    }
+    unescaped.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    if (!unescaped.startsWith(QLatin1Char('"')))
+        return unescaped;
+    QString arg;
+    for (qsizetype i = 1; i + 1 < unescaped.size(); ++i) {
+        if (unescaped.at(i) == QLatin1Char('\\') && i + 2 < unescaped.size())
+            ++i;
+        arg += unescaped.at(i);
+    }
+    return arg;
+}
+
+QString execLine(const QString& entry) {
+    for (const QString& line : entry.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("Exec=")))
+            return line.mid(5);
+    }
+    return {};
+}
+
+} // namespace
+
+class TestAutostart : public QObject {
+    Q_OBJECT
+private slots:
+    void startupFolderIsTheXdgAutostartFolderMadeWhenMissing() {
+        test::TempHome home;
+        const QString expected = home.file("config/autostart");
+        QVERIFY(!QFileInfo::exists(expected));
+        QCOMPARE(SpecialFolderPath(kStartupFolder), expected);
+        QVERIFY(QFileInfo(expected).isDir());
+        QCOMPARE(SpecialFolderPath(8), QString());
+    }
+
+    void unresolvableFolderWritesAndDeletesNothing() {
+        test::TempHome home;
+        // A file where the configuration folder should be.
+        home.write("blocker", "x");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.file("blocker")));
+        QCOMPARE(SpecialFolderPath(kStartupFolder), QString());
+        QCOMPARE(registerStartup("/opt/kova/KovaShell"), StartupResult::NoFolder);
+        QCOMPARE(removeStartup(), StartupResult::NoFolder);
+        QCOMPARE(readAll(home.file("blocker")), QByteArray("x"));
+        QVERIFY(!startupMessage(StartupResult::NoFolder).isEmpty());
+    }
+
+    void registerThenRemoveLeavesNoEntry() {
+        test::TempHome home;
+        const QString entry = home.file("config/autostart/KovaShell.desktop");
+        QCOMPARE(registerStartup("/opt/kova/KovaShell"), StartupResult::Registered);
+        QVERIFY(QFileInfo::exists(entry));
+        QCOMPARE(QFileInfo(entry).permissions() & QFileDevice::ReadOther, QFileDevice::ReadOther);
+        // Registering again rewrites the entry for the program's new place.
+        QCOMPARE(registerStartup("/home/u/Kova/KovaShell"), StartupResult::Registered);
+        QCOMPARE(unquoteExec(execLine(QString::fromUtf8(readAll(entry)))),
+                 QStringLiteral("/home/u/Kova/KovaShell"));
+        QCOMPARE(removeStartup(), StartupResult::Removed);
+        QVERIFY(!QFileInfo::exists(entry));
+        QCOMPARE(removeStartup(), StartupResult::NotFound);
+        QCOMPARE(startupMessage(StartupResult::NotFound), QStringLiteral("ファイルが見つかりません。"));
+    }
+
+    void entryFailsWithoutTouchingAReadOnlyFolder() {
+        test::TempHome home;
+        QDir().mkpath(home.file("config/autostart"));
+        test::ReadOnlyFolder folder(home.file("config/autostart"));
+        if (!folder.usable())
+            QSKIP(qPrintable(folder.why()));
+        QFile old(home.file("config/autostart/KovaShell.desktop"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        QVERIFY(folder.seal());
+        QCOMPARE(registerStartup("/opt/kova/KovaShell"), StartupResult::WriteFailed);
+        QCOMPARE(removeStartup(), StartupResult::DeleteFailed);
+        QCOMPARE(readAll(home.file("config/autostart/KovaShell.desktop")), QByteArray("old"));
+    }
+
+    void execArgumentSurvivesQuoting_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain") << "/opt/kova/KovaShell";
+        QTest::newRow("blank") << "/home/u/Kova Shell/KovaShell";
+        QTest::newRow("double quote") << "/home/u/say \"hi\"/KovaShell";
+        QTest::newRow("backslash and dollar") << "/home/u/a\\b$HOME/KovaShell";
+        QTest::newRow("percent") << "/home/u/100%/KovaShell";
+        QTest::newRow("japanese") << "/home/u/ツール/KovaShell";
+    }
+    void execArgumentSurvivesQuoting() {
+        QFETCH(QString, path);
+        const QString entry = autostartEntryText(path);
+        QCOMPARE(unquoteExec(execLine(entry)), path);
+        // The desktop's own checker accepts the entry.
+        const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate is not installed (Debian: desktop-file-utils)");
+        test::TempHome home;
+        const QString file = home.file("KovaShell.desktop");
+        home.write("KovaShell.desktop", entry.toUtf8());
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(validator, {file});
+        QVERIFY(check.waitForFinished());
+        QVERIFY2(check.exitCode() == 0, check.readAll().constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAutostart)
+#include "test_autostart.moc"

@@ -1,0 +1,357 @@
+#include "core/main_window.h"
+#include "core/tray_menus.h"
+#include "launcher/launcher.h"
+#include "launcher/launcher_page.h"
+#include "platform/settings.h"
+#include "settings/settings_dialog.h"
+
+#include "support/fake_platform.h"
+#include "support/read_only_folder.h"
+#include "support/temp_home.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace kova;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A started program with its settings file as given.
+struct Running {
+    explicit Running(const QByteArray& settings = {}) {
+        if (!settings.isEmpty())
+            home.write("KovaShell.ini", settings);
+        started = form.Form_Load({});
+    }
+    Form1a* open(int tab = 0) {
+        form.openSettings(tab);
+        return form.settingsDialog();
+    }
+    test::TempHome home;
+    test::FakePlatform platform;
+    Form1 form;
+    bool started = false;
+};
+
+void click(QWidget* w) {
+    QTest::mouseClick(w, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestSettingsDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void trayItemsOpenTheirTabs_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("outer");
+        QTest::addColumn<int>("inner");
+        QTest::newRow("options") << "mnuAllSettei" << 0 << -1;
+        QTest::newRow("mail") << "mnuMailSettei" << 1 << 3;
+        QTest::newRow("launcher") << "mnuLunSettei" << 2 << -1;
+        QTest::newRow("notes") << "mnuFusenSettei" << 3 << -1;
+    }
+    void trayItemsOpenTheirTabs() {
+        QFETCH(QString, item);
+        QFETCH(int, outer);
+        QFETCH(int, inner);
+        Running run;
+        QVERIFY(run.started);
+        QVERIFY(run.form.settingsDialog() == nullptr); // unloaded at the end of start-up
+        auto* action = run.form.menus().mnu->findChild<QAction*>(item);
+        QVERIFY(action != nullptr);
+        action->trigger();
+        Form1a* dialog = run.form.settingsDialog();
+        QVERIFY(dialog != nullptr);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), u"KovaShell(設定)"_s);
+        QCOMPARE(dialog->SSTab1->currentIndex(), outer);
+        if (inner >= 0)
+            QCOMPARE(dialog->SSTab2->currentIndex(), inner);
+        dialog->close();
+    }
+
+    void hiddenDialogIsShownWithoutLoadingAgain() {
+        Running run;
+        run.form.mailBusy = true;
+        MailSettings& live = run.form.mailSettings();
+        QVERIFY(!run.form.mailBusy); // loading clears the flag
+        Form1a* hidden = run.form.settingsDialog();
+        QVERIFY(hidden != nullptr && !hidden->isVisible());
+        hidden->Text3[1]->setText(u"typed, not saved"_s);
+        live.setMinuteCounter(u"4"_s);
+        QCOMPARE(live.mailAccount(1).account, u"typed, not saved"_s);
+        run.form.openSettings(0);
+        QCOMPARE(run.form.settingsDialog(), hidden);
+        QCOMPARE(hidden->Text3[1]->text(), u"typed, not saved"_s);
+        QCOMPARE(live.minuteCounter(), u"4"_s);
+        // Unloading drops what was not saved; the next reference loads afresh.
+        hidden->close();
+        QCOMPARE(run.form.mailSettings().mailAccount(1).account, QString());
+        QCOMPARE(run.form.mailSettings().minuteCounter(), u"0"_s);
+    }
+
+    void emptyPortShows110AndOkWritesIt() {
+        Running run("[a1]\r\nb01=\r\nb11=995\r\n");
+        Form1a* dialog = run.open(1);
+        QCOMPARE(dialog->Text1[0]->text(), u"110"_s);
+        QCOMPARE(dialog->Text1[1]->text(), u"995"_s);
+        QCOMPARE(dialog->Text1[2]->text(), u"110"_s); // missing key
+        click(dialog->Command1);
+        QVERIFY(run.form.settingsDialog() == nullptr);
+        QCOMPARE(ReadSetting(a1::b01), u"110"_s);
+        QCOMPARE(ReadSetting(a1::b11), u"995"_s);
+    }
+
+    void accountFieldsRoundTripAndPasswordsAreMasked() {
+        Running run;
+        Form1a* dialog = run.open(1);
+        dialog->Text2[2]->setText(u"pop.example.org"_s);
+        dialog->Text3[2]->setText(u"alice"_s);
+        dialog->Text4[2]->setText(u"secret"_s);
+        dialog->Text9->setText(u"/usr/bin/thunderbird -mail"_s);
+        click(dialog->Command8); // apply: saved, still open
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(ReadSetting(a1::b22), u"pop.example.org"_s);
+        QCOMPARE(ReadSetting(a1::b23), u"alice"_s);
+        QCOMPARE(ReadSetting(a1::b24), u"secret"_s);
+        QCOMPARE(ReadSetting(a1::Mailler), u"/usr/bin/thunderbird -mail"_s);
+        for (QLineEdit* password : dialog->Text4) {
+            QCOMPARE(password->echoMode(), QLineEdit::Password);
+            QCOMPARE(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                  password),
+                     int('*'));
+        }
+        QCOMPARE(dialog->Label1[10]->text(), u"←通常は110"_s);
+        QCOMPARE(dialog->Label1[14]->text(), u"パスワード："_s);
+    }
+
+    void intervalDecidesTheTimerAndSavingRestartsTheCounter_data() {
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("five") << "5" << true;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void intervalDecidesTheTimerAndSavingRestartsTheCounter() {
+        QFETCH(QString, interval);
+        QFETCH(bool, on);
+        Running run("[a1]\r\nb5=15\r\n");
+        QVERIFY(run.form.mailMinuteTimer().isActive());
+        Form1a* dialog = run.open(1);
+        dialog->setMinuteCounter(u"3"_s);
+        dialog->Text5->setText(interval);
+        click(dialog->Command1);
+        QCOMPARE(run.form.mailMinuteTimer().isActive(), on);
+        QCOMPARE(ReadSetting(a1::b5), interval);
+        QCOMPARE(run.form.mailSettings().minuteCounter(), u"0"_s);
+    }
+
+    void intervalTakesDigitsOnly() {
+        Running run;
+        Form1a* dialog = run.open(1);
+        dialog->showTab(1, 3);
+        QLineEdit* interval = dialog->Text5;
+        interval->clear();
+        QTest::keyClicks(interval, "1a-2 b");
+        QCOMPARE(interval->text(), u"12"_s);
+        QTest::keyClick(interval, Qt::Key_Backspace);
+        QCOMPARE(interval->text(), u"1"_s);
+        interval->selectAll();
+        interval->insert(u"3x"_s); // pasted text with a letter is refused whole
+        QCOMPARE(interval->text(), u"1"_s);
+        interval->insert(u"30"_s);
+        QCOMPARE(interval->text(), u"30"_s);
+    }
+
+    void noteColoursAndFontAreSavedInTheirForms() {
+        Running run;
+        Form1a* dialog = run.open(3);
+        run.platform.colorAnswer = QColor(0xFF, 0xFF, 0xC0); // &HC0FFFF, light yellow
+        click(dialog->Command11);
+        run.platform.colorAnswer = QColor(Qt::black);
+        click(dialog->Command12);
+        run.platform.fontAnswer = std::nullopt; // cancelled: nothing changes
+        click(dialog->Command9);
+        QCOMPARE(dialog->Label15->text(), u"9"_s);
+        QFont chosen(u"DejaVu Sans"_s);
+        chosen.setPointSizeF(10.5);
+        run.platform.fontAnswer = chosen;
+        click(dialog->Command10);
+        QCOMPARE(run.platform.fontDialogs, 2);
+        click(dialog->Command1);
+        QCOMPARE(ReadSetting(Fusen::BackColor), u"&HC0FFFF"_s);
+        QCOMPARE(ReadSetting(Fusen::ForeColor), u"&H0"_s);
+        QCOMPARE(ReadSetting(Fusen::FontName), u"DejaVu Sans"_s);
+        QCOMPARE(ReadSetting(Fusen::FontSize), u"10.5"_s);
+    }
+
+    void unreadableValuesFallBackToTheFirstRunOnes() {
+        Running run("[a1]\r\nb6=x\r\nb7=maybe\r\nb8=true\r\n[Option]\r\nTop=abc\r\nLeft=1e99\r\n"
+                    "[Fusen]\r\nBackColor=zz\r\nForeColor=&HFF\r\n");
+        Form1a* dialog = run.open(0);
+        QVERIFY(dialog->Check1->isChecked());
+        QVERIFY(dialog->Option2[0]->isChecked());
+        QVERIFY(!dialog->Option2[1]->isChecked());
+        QCOMPARE(dialog->backColor(), QColor(Qt::white));
+        QCOMPARE(dialog->foreColor(), QColor(255, 0, 0));
+        QVERIFY(!QGuiApplication::screens().isEmpty());
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(dialog->pos()));
+    }
+
+    void labelsActLikeTheirControls() {
+        Running run("[a1]\r\nb6=0\r\nb7=False\r\nb8=False\r\n");
+        Form1a* dialog = run.open(0);
+        QVERIFY(!dialog->Check1->isChecked());
+        QVERIFY(!dialog->Option2[0]->isChecked() && !dialog->Option2[1]->isChecked());
+        click(dialog->Label3);
+        QVERIFY(dialog->Check1->isChecked());
+        click(dialog->Label11[1]);
+        QVERIFY(dialog->Option2[1]->isChecked() && !dialog->Option2[0]->isChecked());
+        click(dialog->Option2[0]);
+        QVERIFY(dialog->Option2[0]->isChecked() && !dialog->Option2[1]->isChecked());
+        click(dialog->Command1);
+        QCOMPARE(ReadSetting(a1::b6), u"1"_s);
+        QCOMPARE(ReadSetting(a1::b7), u"True"_s);
+        QCOMPARE(ReadSetting(a1::b8), u"False"_s);
+    }
+
+    void placeIsKeptFromOneOpeningToTheNext() {
+        Running run;
+        Form1a* dialog = run.open(0);
+        dialog->move(150, 90);
+        click(dialog->Command1);
+        QCOMPARE(ReadSetting(Option::Top), u"1350"_s);
+        QCOMPARE(ReadSetting(Option::Left), u"2250"_s);
+        QCOMPARE(run.open(0)->pos(), QPoint(150, 90));
+    }
+
+    void applyThenCancelKeepsTheAppliedValuesAndDropsLaterLauncherEdits() {
+        Running run;
+        Form1a* dialog = run.open(2);
+        LauncherPage* page = dialog->launcherPage;
+        page->Text7->setText(u"エディタ"_s);
+        page->Text8->setText(u"mousepad"_s);
+        dialog->Text3[0]->setText(u"bob"_s);
+        click(dialog->Command8);
+        QCOMPARE(ReadSetting(a1::b03), u"bob"_s);
+        QCOMPARE(ReadSetting(Lunch0::kSection, u"0"_s), u"エディタ"_s);
+        // Erased after applying, then cancelled: the entry stays.
+        click(page->Command13);
+        QCOMPARE(run.form.launcher().table()[0].name, QString());
+        click(dialog->Command2);
+        QVERIFY(run.form.settingsDialog() == nullptr);
+        QCOMPARE(run.form.launcher().table()[0].name, u"エディタ"_s);
+        QCOMPARE(run.form.menus().mnuLun[0]->text(), u"エディタ"_s);
+        QVERIFY(run.form.menus().mnuLun[0]->isVisible());
+        QCOMPARE(ReadSetting(a1::b03), u"bob"_s);
+    }
+
+    void editedEntryClosedWithTheCloseBoxLaunchesUntilReloaded() {
+        Running run("[Lunch0]\r\n0=tool\r\n[Lunch1]\r\n0=/bin/true old\r\n");
+        Form1a* dialog = run.open(2);
+        LauncherPage* page = dialog->launcherPage;
+        page->Text8->setText(u"/bin/true edited"_s);
+        // Choosing another number with the mouse stores the boxes first.
+        QTest::mouseClick(page->Option1[1], Qt::LeftButton);
+        dialog->close(); // the close box: nothing reloaded
+        run.form.menus().mnuLun[0]->trigger();
+        QCOMPARE(run.platform.started.size(), 1);
+        QCOMPARE(run.platform.started.first().second, QStringList{u"edited"_s});
+        QCOMPARE(ReadSetting(Lunch1::kSection, u"0"_s), u"/bin/true old"_s);
+        // Loading the dialog again reads the table from the file.
+        run.form.mailSettings();
+        run.form.menus().mnuLun[0]->trigger();
+        QCOMPARE(run.platform.started.last().second, QStringList{u"old"_s});
+    }
+
+    void saveThatCannotBeWrittenSaysSoAndKeepsTheDialog() {
+        Running run("[a1]\r\nb03=before\r\n");
+        Form1a* dialog = run.open(1);
+        test::ReadOnlyFolder folder(run.home.path());
+        if (!folder.usable())
+            QSKIP(qPrintable(folder.why()));
+        // The folder is now an empty mount: put the file back, then seal it.
+        run.home.write("KovaShell.ini", "[a1]\r\nb03=before\r\n");
+        QVERIFY(folder.seal());
+        dialog->Text3[0]->setText(u"after"_s);
+        click(dialog->Command1);
+        QCOMPARE(run.platform.messages, QStringList{kSettingsNotSaved});
+        QVERIFY(run.form.settingsDialog() == dialog);
+        QCOMPARE(run.home.read("KovaShell.ini"), QByteArray("[a1]\r\nb03=before\r\n"));
+        dialog->hide();
+    }
+
+    void startupRowRegistersAndRemovesTheAutostartEntry() {
+        Running run;
+        Form1a* dialog = run.open(0);
+        const QString entry = run.home.file("config/autostart/KovaShell.desktop");
+        click(dialog->Command6);
+        QVERIFY(QFileInfo::exists(entry));
+        click(dialog->Command7);
+        QVERIFY(!QFileInfo::exists(entry));
+        click(dialog->Command7);
+        QCOMPARE(run.platform.messages,
+                 (QStringList{u"スタートアップに登録しました。"_s, u"スタートアップから削除しました。"_s,
+                              u"ファイルが見つかりません。"_s}));
+    }
+
+    // Every control lies wholly on its page and every text has its room, in
+    // the fonts of this machine. The pictures are kept for a look.
+    void everyPageShowsItsControlsWhole() {
+        Running run;
+        Form1a* dialog = run.open(0);
+        QCoreApplication::processEvents();
+        const QString folder = QStringLiteral(QT_TESTCASE_BUILDDIR "/screens");
+        QDir().mkpath(folder);
+        QStringList clipped;
+        const auto check = [&clipped](QWidget* page, const QString& name) {
+            for (QWidget* w : page->findChildren<QWidget*>()) {
+                if (!w->isVisibleTo(page) || w->parentWidget() == nullptr)
+                    continue;
+                if (!w->parentWidget()->rect().contains(w->geometry()))
+                    clipped << name + u": "_s + w->metaObject()->className() + u" outside"_s;
+                if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty() &&
+                                                        !l->wordWrap() &&
+                                                        l->width() < l->sizeHint().width())
+                    clipped << name + u": "_s + l->text();
+            }
+        };
+        for (int tab = 0; tab < 4; ++tab) {
+            dialog->showTab(tab);
+            QCoreApplication::processEvents();
+            check(dialog->SSTab1->widget(tab), u"tab "_s + QString::number(tab));
+            dialog->grab().save(folder + u"/settings-tab%1.png"_s.arg(tab));
+        }
+        for (int page = 0; page < 4; ++page) {
+            dialog->showTab(1, page);
+            QCoreApplication::processEvents();
+            check(dialog->SSTab2->widget(page), u"mail page "_s + QString::number(page));
+            dialog->grab().save(folder + u"/settings-mail%1.png"_s.arg(page));
+        }
+        check(dialog, u"dialog"_s);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u"; "_s)));
+    }
+
+    void logoOpensTheHomePage() {
+        Running run;
+        Form1a* dialog = run.open(0);
+        click(dialog->Picture1);
+        QCOMPARE(run.platform.opened, QStringList{u"https://kovashell.example.org/"_s});
+    }
+};
+
+QTEST_MAIN(TestSettingsDialog)
+#include "test_settings_dialog.moc"
