@@ -4,6 +4,7 @@
 #include "core/first_run_settings.h"
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
+#include "launcher/launcher.h"
 #include "notes/note_board.h"
 #include "platform/data_folder.h"
 #include "platform/seam.h"
@@ -33,6 +34,7 @@ Form1::Form1(QObject* parent) : QObject(parent), menus_(std::make_unique<TrayMen
         arguments_, Text4, [this] { closeRequest(); }, [this] { return ended_; });
     Timer1.setInterval(60000);
     notes_ = std::make_unique<NoteBoard>();
+    launcher_ = std::make_unique<Launcher>();
     wireMenus();
 }
 
@@ -60,7 +62,8 @@ bool Form1::Form_Load(const QStringList& arguments) {
     AddTrayIcon();
     mailBusy = false;
 
-    // The launcher is not part of the program yet; its menu keeps "(なし)".
+    launcher_->LoadLauncherTable();
+    launcher_->RebuildLauncherMenu();
 
     notes_->restoreNotes();
 
@@ -78,6 +81,7 @@ bool Form1::Form_Load(const QStringList& arguments) {
 void Form1::wireMenus() {
     wireDesktopIcon();
     wireNotes();
+    wireLauncher();
     connect(menus_->MnuMailChk, &QAction::triggered, this, &Form1::startMailCheck);
     connect(menus_->MnuEnd, &QAction::triggered, this, &Form1::MnuEnd_Click);
 }
@@ -101,6 +105,10 @@ void Form1::wireNotes() {
     notes_->attachMenus(notes);
     connect(menus_.get(), &TrayMenus::fusenVisibleTriggered, notes_.get(),
             &NoteBoard::mnuFusenVisible_Click);
+}
+
+void Form1::wireLauncher() {
+    launcher_->attachMenu(menus_->mnuLun);
 }
 
 void Form1::waitForTray() {

@@ -16,6 +16,7 @@ class SingleInstance;
 class TrayIcon;
 class TrayMenus;
 class NoteBoard;
+class Launcher;
 
 // Form1: the hidden main window. It is never shown; it owns the tray icon and
 // both menus, runs the start-up and the two exits, and wires the subsystems.
@@ -45,6 +46,7 @@ public:
 
     TrayMenus& menus() const { return *menus_; }
     NoteBoard& notes() const { return *notes_; }
+    Launcher& launcher() const { return *launcher_; }
     bool hasEnded() const { return ended_; }
     const QTimer& mailMinuteTimer() const { return Timer1; }
 
@@ -65,6 +67,7 @@ private:
     void wireMenus();
     void wireDesktopIcon();
     void wireNotes();
+    void wireLauncher();
     void startMailCheck();
     void waitForTray();
 
@@ -74,6 +77,8 @@ private:
     std::unique_ptr<DesktopIconExtension> desktopIcon_;
     // The posted notes, their store and commands.
     std::unique_ptr<NoteBoard> notes_;
+    // The launcher entries and their tray items.
+    std::unique_ptr<Launcher> launcher_;
     QStringList arguments_;
     // Counts minutes for the automatic mail check.
     QTimer Timer1;
