@@ -15,12 +15,12 @@ namespace kova {
 
 class DesktopIconExtension;
 class Form1a;
-class Launcher;
 class MailSettings;
 class SingleInstance;
 class TrayIcon;
 class TrayMenus;
 class NoteBoard;
+class Launcher;
 
 // Form1: the hidden main window. It is never shown; it owns the tray icon and
 // both menus, runs the start-up and the two exits, and wires the subsystems.
@@ -91,6 +91,7 @@ private:
     std::unique_ptr<DesktopIconExtension> desktopIcon_;
     // The posted notes, their store and commands.
     std::unique_ptr<NoteBoard> notes_;
+    // The launcher entries and their tray items.
     std::unique_ptr<Launcher> launcher_;
     SingleWindow<Form1a> settings_;
     QStringList arguments_;

@@ -32,8 +32,9 @@ namespace {
 constexpr int kWidth = 4335; // client area, twips
 constexpr int kHeight = 3255;
 
-// The classic dialog font: the design's places are counted for it.
-constexpr int kFontPoints = 9;
+// The classic dialog font, 9 points at 96 dots per inch: the design's places
+// are counted for its 12-pixel characters.
+constexpr int kFontPixels = 12;
 
 QRect twips(int left, int top, int width, int height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
@@ -46,11 +47,17 @@ QPoint onPage(int left, int top, int tabsHeight) {
     return QPoint(twipsToPixels(left), std::max(0, twipsToPixels(top) - tabsHeight));
 }
 
-QLabel* label(const QString& text, QWidget* parent, QPoint at) {
+// A label that sizes itself to its text; one that would run past `right`
+// (pixels, in its parent) wraps into lines there, as the classic labels do.
+QLabel* label(const QString& text, QWidget* parent, QPoint at, int right = 0) {
     auto* l = new QLabel(text, parent);
     l->setTextFormat(Qt::PlainText);
     l->move(at);
     l->adjustSize();
+    if (right > at.x() && l->x() + l->width() > right) {
+        l->setWordWrap(true);
+        l->resize(right - at.x(), l->heightForWidth(right - at.x()));
+    }
     return l;
 }
 
@@ -111,8 +118,11 @@ const std::array<SettingKey, 4> kAccountKeys[kMailAccountCount] = {
 Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(launcher) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("KovaShell(設定)"));
+    // A proportional Japanese face like the classic one, where there is one.
     QFont font = this->font();
-    font.setPointSize(kFontPoints);
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"), font.family()});
+    font.setPixelSize(kFontPixels);
     setFont(font);
     setFixedSize(twipsToPixels(kWidth), twipsToPixels(kHeight));
 
@@ -134,7 +144,7 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
     Picture1->setCursor(Qt::PointingHandCursor);
     Picture1->setToolTip(kHomePage);
     Picture1->installEventFilter(this);
-    Label9 = label(QStringLiteral("KovaShell Project"), this, twips(480, 3000, 0, 0).topLeft());
+    Label9 = label(QStringLiteral("Kova Project"), this, twips(480, 3000, 0, 0).topLeft());
     Label9->setAutoFillBackground(true);
     QPalette makerPalette = Label9->palette();
     makerPalette.setColor(QPalette::Window, colorFromText(QStringLiteral("&H8000000D")));
@@ -144,10 +154,10 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
     Command1 = button(QStringLiteral("OK"), this, twips(2160, 2880, 615, 375));
     Command2 = button(QStringLiteral("Cancel"), this, twips(2880, 2880, 735, 375));
     Command8 = button(QStringLiteral("適用"), this, twips(3720, 2880, 615, 375));
-    // Room for the buttons' texts in the font this desktop has.
+    // Room for the buttons' texts should this desktop's font be wider.
     int right = twipsToPixels(kWidth);
     for (QPushButton* b : {Command8, Command2, Command1}) {
-        const int width = std::max(b->width(), b->sizeHint().width());
+        const int width = std::max(b->width(), b->fontMetrics().horizontalAdvance(b->text()) + 12);
         b->setGeometry(std::min(b->x(), right - width), b->y(), width, b->height());
         right = b->x() - 4;
     }
@@ -163,7 +173,9 @@ void Form1a::buildGeneralTab(QWidget* page) {
     Check1 = new QCheckBox(page);
     Check1->move(onPage(360, 600, tabs));
     Check1->setChecked(true);
-    Label3 = label(QStringLiteral("起動時ﾃﾞｽｸﾄｯﾌﾟのｱｲｺﾝを「小さいｱｲｺﾝ」で表示する。"), page, onPage(840, 600, tabs));
+    const int right = twipsToPixels(4080);
+    Label3 = label(QStringLiteral("起動時ﾃﾞｽｸﾄｯﾌﾟのｱｲｺﾝを「小さいｱｲｺﾝ」で表示する。"), page,
+                   onPage(840, 600, tabs), right);
     Label3->installEventFilter(this);
     const int ruleTops[3] = {480, 1080, 1680};
     for (int i = 0; i < 3; ++i) {
@@ -198,6 +210,13 @@ void Form1a::buildMailTab(QWidget* page) {
     const int outerTabs = SSTab1->tabBar()->sizeHint().height();
     SSTab2 = new QTabWidget(page);
     SSTab2->setGeometry(QRect(onPage(120, 480, outerTabs), twips(0, 0, 4095, 2175).size()));
+    std::array<QWidget*, 4> pages{};
+    for (int i = 0; i < 4; ++i) {
+        pages[size_t(i)] = new QWidget;
+        SSTab2->addTab(pages[size_t(i)], i < kMailAccountCount
+                                             ? QStringLiteral("メール%1").arg(i + 1)
+                                             : QStringLiteral("設定"));
+    }
     const int tabs = SSTab2->tabBar()->sizeHint().height();
     static AsteriskStyle* asterisks = nullptr;
     if (asterisks == nullptr) {
@@ -209,8 +228,7 @@ void Form1a::buildMailTab(QWidget* page) {
                                  QStringLiteral("パスワード：")};
     const int tops[4] = {600, 960, 1320, 1680};
     for (int i = 0; i < kMailAccountCount; ++i) {
-        auto* account = new QWidget;
-        SSTab2->addTab(account, QStringLiteral("メール%1").arg(i + 1));
+        QWidget* account = pages[size_t(i)];
         std::array<QLineEdit*, 4> fields{};
         for (int f = 0; f < 4; ++f) {
             auto* edit = new QLineEdit(account);
@@ -233,8 +251,7 @@ void Form1a::buildMailTab(QWidget* page) {
         Text4[size_t(i)]->setStyle(asterisks);
     }
 
-    auto* options = new QWidget;
-    SSTab2->addTab(options, QStringLiteral("設定"));
+    QWidget* options = pages[3];
     Text5 = new QLineEdit(options);
     Text5->setGeometry(QRect(onPage(240, 480, tabs), twips(0, 0, 375, 270).size()));
     // Digits only, typed or pasted; Backspace works as always.

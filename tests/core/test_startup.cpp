@@ -132,8 +132,10 @@ private slots:
         s.home.write("KovaShell.ini", "[desktop]\r\nclick=" + stored + "\r\n[a1]\r\nb7=True\r\n");
         Form1 form;
         QVERIFY(form.Form_Load({}));
+        // The settings dialog's hidden load and unload also keeps its place.
         QCOMPARE(s.home.read("KovaShell.ini"),
-                 QByteArray("[desktop]\r\nclick=0\r\n[a1]\r\nb7=True\r\n"));
+                 QByteArray("[desktop]\r\nclick=0\r\n[a1]\r\nb7=True\r\n"
+                            "[Option]\r\nTop=0\r\nLeft=0\r\n"));
     }
 
     void secondCopyShowsTheMessageOnceAndEnds() {

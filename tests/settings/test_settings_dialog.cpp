@@ -267,9 +267,11 @@ private slots:
         // Choosing another number with the mouse stores the boxes first.
         QTest::mouseClick(page->Option1[1], Qt::LeftButton);
         dialog->close(); // the close box: nothing reloaded
+        const qsizetype before = run.platform.started.size();
         run.form.menus().mnuLun[0]->trigger();
-        QCOMPARE(run.platform.started.size(), 1);
-        QCOMPARE(run.platform.started.first().second, QStringList{u"edited"_s});
+        QCOMPARE(run.platform.started.size(), before + 1);
+        QCOMPARE(run.platform.started.last().first, u"/bin/true"_s);
+        QCOMPARE(run.platform.started.last().second, QStringList{u"edited"_s});
         QCOMPARE(ReadSetting(Lunch1::kSection, u"0"_s), u"/bin/true old"_s);
         // Loading the dialog again reads the table from the file.
         run.form.mailSettings();
