@@ -57,7 +57,7 @@ private slots:
     void menuShowsNamedEntriesInOrderOrOnlyThePlaceholder();
     void saveWritesAllFortyKeysWithEmptyValues();
     void saveIsOneRewriteThatLeavesTheFileWhenItFails();
-    void savedJapaneseTextLoadsBackAndRowTwentyStaysEmpty();
+    void savedTextLoadsBackQuotesIncludedAndRowTwentyStaysEmpty();
     void unwritableFolderTellsOnceAndKeepsTheFile();
     void planFollowsFilesAndPath_data();
     void planFollowsFilesAndPath();
@@ -142,17 +142,22 @@ void TestLauncherTable::saveIsOneRewriteThatLeavesTheFileWhenItFails() {
     QCOMPARE(table[0].name, u"名前"_s); // the unsaved edit is kept for another try
 }
 
-void TestLauncherTable::savedJapaneseTextLoadsBackAndRowTwentyStaysEmpty() {
+void TestLauncherTable::savedTextLoadsBackQuotesIncludedAndRowTwentyStaysEmpty() {
     TempHome home;
     LauncherTable table;
+    table[18] = {u"'引用'"_s, u"\"/opt/表 計算/run\" \"a b\""_s};
     table[19] = {u"ＭＳ 表計算"_s, u"\"/opt/表 計算/run\" -x"_s};
     table[20] = {u"stray"_s, u"/bin/false"_s};
+    const LauncherTable typed = table;
     QVERIFY(kova::SaveLauncherTable(table));
     QCOMPARE(table[20].commandLine, QString());
     LauncherTable loaded;
     kova::LoadLauncherTable(loaded);
-    QCOMPARE(loaded[19].name, table[19].name);
-    QCOMPARE(loaded[19].commandLine, table[19].commandLine);
+    for (int n : {18, 19}) {
+        QCOMPARE(loaded[n].name, typed[n].name);
+        QCOMPARE(loaded[n].commandLine, typed[n].commandLine);
+        QCOMPARE(table[n].commandLine, typed[n].commandLine);
+    }
     QCOMPARE(loaded[0].name, QString());
 }
 
