@@ -75,19 +75,30 @@ LauncherPage::LauncherPage(Launcher& launcher, QWidget* parent)
 }
 
 // The design's places in twips. Where the user's font is wider than the
-// design's, the columns right of a label move right so that no text is cut.
+// design's, the columns right of a label or of the number buttons move right
+// so that no text is cut.
 void LauncherPage::placeControls() {
     const int boxColumn = 1440;
+    const int frameRight = 120 + 2655;
     const int browseColumn = 3840;
     int shiftBoxes = 0;
+    int shiftFrame = 0;
     int shiftBrowse = 0;
     const auto x = [&](int twips) {
         return twipsToPixels(twips) + (twips >= boxColumn ? shiftBoxes : 0) +
-               (twips >= browseColumn ? shiftBrowse : 0);
+               (twips >= frameRight ? shiftFrame : 0) + (twips >= browseColumn ? shiftBrowse : 0);
     };
-    const auto rightOf = [](const QLabel* l, int left) { return left + l->width() + kGap; };
+    const auto rightOf = [](const QWidget* w, int left) { return left + w->width() + kGap; };
     shiftBoxes = std::max(
         {0, rightOf(Label4, x(315)) - x(boxColumn), rightOf(Label5, x(120)) - x(boxColumn)});
+    // Five columns of number buttons, the widest caption deciding the pitch.
+    int pitch = twipsToPixels(480);
+    for (QRadioButton* option : Option1) {
+        option->adjustSize();
+        pitch = std::max(pitch, option->width() + kGap);
+    }
+    shiftFrame = std::max(0, twipsToPixels(120) + 4 * pitch + Option1[19]->width() + kGap -
+                                 (x(frameRight) - x(120)));
     shiftBrowse = std::max({0, rightOf(Label7[0], x(2910)) - x(browseColumn),
                             rightOf(Label7[1], x(2880)) - x(browseColumn)});
 
@@ -104,11 +115,8 @@ void LauncherPage::placeControls() {
     placeLabel(Label5, 120, 885);
     place(Text8, 1440, 840, 2655, 270);
     place(Frame1, 120, 1440, 2655, 1215);
-    for (int i = 0; i < kLauncherEntryCount; ++i) {
-        QRadioButton* option = Option1[i];
-        option->adjustSize();
-        option->move(twipsToPixels(120 + 480 * (i / 4)), twipsToPixels(240 + 240 * (i % 4)));
-    }
+    for (int i = 0; i < kLauncherEntryCount; ++i)
+        Option1[i]->move(twipsToPixels(120) + pitch * (i / 4), twipsToPixels(240 + 240 * (i % 4)));
     placeLabel(Label7[0], 2910, 1485);
     place(Command4, 3840, 1440, 255, 255);
     placeLabel(Label7[1], 2880, 1725);
@@ -116,8 +124,9 @@ void LauncherPage::placeControls() {
     place(Command3, 3120, 2040, 855, 255);
     place(Command13, 3120, 2400, 855, 255);
 
+    // The hint goes under the rest, on one line when the page can hold it.
     const int margin = twipsToPixels(120);
-    const int width = x(4335);
+    const int width = std::max(x(4335), Label6->sizeHint().width() + 2 * margin);
     const int hintTop =
         std::max(Frame1->geometry().bottom(), Command13->geometry().bottom()) + 1 + margin / 2;
     const int hintWidth = width - 2 * margin;
