@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -74,64 +76,80 @@ LauncherPage::LauncherPage(Launcher& launcher, QWidget* parent)
     selectEntry(0);
 }
 
-// The design's places in twips. Where the user's font is wider than the
-// design's, the columns right of a label or of the number buttons move right
-// so that no text is cut.
-void LauncherPage::placeControls() {
-    const int boxColumn = 1440;
-    const int frameRight = 120 + 2655;
-    const int browseColumn = 3840;
-    int shiftBoxes = 0;
-    int shiftFrame = 0;
-    int shiftBrowse = 0;
-    const auto x = [&](int twips) {
-        return twipsToPixels(twips) + (twips >= boxColumn ? shiftBoxes : 0) +
-               (twips >= frameRight ? shiftFrame : 0) + (twips >= browseColumn ? shiftBrowse : 0);
-    };
-    const auto rightOf = [](const QWidget* w, int left) { return left + w->width() + kGap; };
-    shiftBoxes = std::max(
-        {0, rightOf(Label4, x(315)) - x(boxColumn), rightOf(Label5, x(120)) - x(boxColumn)});
-    // Five columns of number buttons, the widest caption deciding the pitch.
-    int pitch = twipsToPixels(480);
-    for (QRadioButton* option : Option1) {
-        option->adjustSize();
-        pitch = std::max(pitch, option->width() + kGap);
-    }
-    shiftFrame = std::max(0, twipsToPixels(120) + 4 * pitch + Option1[19]->width() + kGap -
-                                 (x(frameRight) - x(120)));
-    shiftBrowse = std::max({0, rightOf(Label7[0], x(2910)) - x(browseColumn),
-                            rightOf(Label7[1], x(2880)) - x(browseColumn)});
+namespace {
 
+// A label's text on one line within `width` pixels, in a smaller face (down
+// to 9 pixels) where the usual one is too wide.
+void shrinkToFit(QLabel* label, int width) {
+    QFont font = label->font();
+    int pixels = QFontInfo(font).pixelSize();
+    while (QFontMetrics(font).horizontalAdvance(label->text()) > width && pixels > 9)
+        font.setPixelSize(--pixels);
+    label->setFont(font);
+    label->adjustSize();
+}
+
+} // namespace
+
+// The design's places in twips, kept within the page: where this desktop's
+// font is wider than the design's, a box starts after its label and a
+// label ends before its button, instead of anything running past the edge.
+void LauncherPage::placeControls() {
+    const auto px = [](int twips) { return twipsToPixels(twips); };
     const int lineHeight = fontMetrics().height();
     const auto place = [&](QWidget* w, int left, int top, int width, int height) {
-        w->setGeometry(x(left), twipsToPixels(top), x(left + width) - x(left),
-                       std::max(twipsToPixels(height), lineHeight + 4));
+        w->setGeometry(px(left), px(top), px(left + width) - px(left),
+                       std::max(px(height), lineHeight + 4));
     };
-    const auto placeLabel = [&](QLabel* l, int left, int top) {
-        l->move(x(left), twipsToPixels(top));
+    // A box from its design left, or just after its label, to its design right.
+    const auto placeBox = [&](QLineEdit* box, const QLabel* label, int top) {
+        const int left = std::max(px(1440), label->x() + label->width() + kGap);
+        box->setGeometry(left, px(top), px(1440 + 2655) - left, std::max(px(270), lineHeight + 4));
     };
-    placeLabel(Label4, 315, 525);
-    place(Text7, 1440, 480, 2655, 270);
-    placeLabel(Label5, 120, 885);
-    place(Text8, 1440, 840, 2655, 270);
+    Label4->move(px(315), px(525));
+    placeBox(Text7, Label4, 480);
+    Label5->move(px(120), px(885));
+    placeBox(Text8, Label5, 840);
+
     place(Frame1, 120, 1440, 2655, 1215);
+    // Five columns of number buttons, as narrow as their indicator and the
+    // widest caption allow, one design row (240 twips) high each.
+    const QStyle* st = style();
+    const int optionWidth = st->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                            st->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) +
+                            fontMetrics().horizontalAdvance(QStringLiteral("20")) + 2;
+    const int optionHeight = std::max(px(240), lineHeight + 1);
+    const int pitch = std::max(px(480), optionWidth + 1);
     for (int i = 0; i < kLauncherEntryCount; ++i)
-        Option1[i]->move(twipsToPixels(120) + pitch * (i / 4), twipsToPixels(240 + 240 * (i % 4)));
-    placeLabel(Label7[0], 2910, 1485);
+        Option1[i]->setGeometry(px(120) + pitch * (i / 4), px(240 + 240 * (i % 4)), optionWidth,
+                                optionHeight);
+    Frame1->resize(std::max(Frame1->width(), px(120) + 4 * pitch + optionWidth + kGap),
+                   Frame1->height());
+
     place(Command4, 3840, 1440, 255, 255);
-    placeLabel(Label7[1], 2880, 1725);
     place(Command5, 3840, 1680, 255, 255);
+    // The browse labels end before their buttons and start after the frame,
+    // in a smaller face where the room between is short.
+    const auto placeBrowseLabel = [&](QLabel* label, int left, int top, const QWidget* button) {
+        const int room = button->x() - kGap - (Frame1->geometry().right() + kGap);
+        shrinkToFit(label, room);
+        const int x = std::min(px(left), button->x() - kGap - label->width());
+        label->move(std::max(x, Frame1->geometry().right() + kGap), px(top));
+    };
+    placeBrowseLabel(Label7[0], 2910, 1485, Command4);
+    placeBrowseLabel(Label7[1], 2880, 1725, Command5);
     place(Command3, 3120, 2040, 855, 255);
     place(Command13, 3120, 2400, 855, 255);
 
-    // The hint goes under the rest, on one line when the page can hold it.
-    const int margin = twipsToPixels(120);
-    const int width = std::max(x(4335), Label6->sizeHint().width() + 2 * margin);
-    const int hintTop =
-        std::max(Frame1->geometry().bottom(), Command13->geometry().bottom()) + 1 + margin / 2;
-    const int hintWidth = width - 2 * margin;
-    Label6->setGeometry(margin, hintTop, hintWidth, Label6->heightForWidth(hintWidth));
-    setMinimumSize(width, Label6->geometry().bottom() + 1 + margin);
+    // The hint has no place of its own: it takes the free row between the
+    // command-line box and the number frame, in a smaller face if a line of
+    // the usual one would not fit there.
+    const int hintWidth = px(1440 + 2655) - px(120);
+    shrinkToFit(Label6, hintWidth);
+    const int hintTop = Text8->geometry().bottom() + 2;
+    Label6->setGeometry(px(120), hintTop, hintWidth,
+                        std::max(Frame1->y() - hintTop - 1, Label6->heightForWidth(hintWidth)));
+    setMinimumSize(px(4335), px(2775));
 }
 
 void LauncherPage::selectEntry(int index) {

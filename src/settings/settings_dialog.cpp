@@ -134,7 +134,10 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
         SSTab1->addTab(new QWidget, caption);
     buildGeneralTab(SSTab1->widget(0));
     buildMailTab(SSTab1->widget(1));
+    // The launcher page counts its places from the strip's top edge too.
     launcherPage = new LauncherPage(launcher_, SSTab1->widget(2));
+    launcherPage->setGeometry(0, -SSTab1->tabBar()->sizeHint().height(), twipsToPixels(kWidth),
+                              twipsToPixels(2775));
     buildNotesTab(SSTab1->widget(3));
     SSTab1->setCurrentIndex(2); // the tab shown at design time
 
@@ -187,7 +190,8 @@ void Form1a::buildGeneralTab(QWidget* page) {
                       QRect(onPage(2520, 1200, tabs), twips(0, 0, 735, 375).size()));
     Command7 = button(QStringLiteral("削除"), page,
                       QRect(onPage(3360, 1200, tabs), twips(0, 0, 735, 375).size()));
-    Label10 = label(QStringLiteral("タスクアイコンの左ダブルクリック時の動作"), page, onPage(360, 1800, tabs));
+    Label10 = label(QStringLiteral("タスクアイコンの左ダブルクリック時の動作"), page,
+                    onPage(360, 1800, tabs));
     const QString choices[2] = {QStringLiteral("「DesktopIcon」の切り換え"),
                                 QStringLiteral(" メールチェック")};
     const int choiceTops[2] = {2160, 2400};
@@ -258,11 +262,14 @@ void Form1a::buildMailTab(QWidget* page) {
     Text5->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Text5));
     Label1[4] = label(QStringLiteral("分ごとにメールチェック"), options, onPage(720, 525, tabs));
-    Label2 = new QLabel(QStringLiteral("自動メールを無効にしたい場合は空欄にするか「0」を代入して下さい。"), options);
+    Label2 = new QLabel(
+        QStringLiteral("自動メールを無効にしたい場合は空欄にするか「0」を代入して下さい。"),
+        options);
     Label2->setTextFormat(Qt::PlainText);
     Label2->setWordWrap(true);
     Label2->setGeometry(QRect(onPage(240, 840, tabs), twips(0, 0, 3615, 375).size()));
-    Label2->resize(Label2->width(), std::max(Label2->height(), Label2->heightForWidth(Label2->width())));
+    Label2->resize(Label2->width(),
+                   std::max(Label2->height(), Label2->heightForWidth(Label2->width())));
     QPalette red = Label2->palette();
     red.setColor(QPalette::WindowText, colorFromBgr(0xFF));
     Label2->setPalette(red);
@@ -296,9 +303,9 @@ void Form1a::buildNotesTab(QWidget* page) {
     const int buttonTops[4] = {930, 1320, 1650, 2040};
     std::array<QPushButton*, 4> buttons{};
     for (int i = 0; i < 4; ++i)
-        buttons[size_t(i)] = button(QStringLiteral("..."), page,
-                                    QRect(onPage(2760, buttonTops[i], tabs),
-                                          twips(0, 0, 255, 255).size()));
+        buttons[size_t(i)] =
+            button(QStringLiteral("..."), page,
+                   QRect(onPage(2760, buttonTops[i], tabs), twips(0, 0, 255, 255).size()));
     Command9 = buttons[0];
     Command10 = buttons[1];
     Command11 = buttons[2];
@@ -459,8 +466,8 @@ void Form1a::Command7_Click() {
 
 void Form1a::Command14_Click() {
     const std::optional<QString> file = Platform::instance().chooseFile(
-        QString(),
-        {QStringLiteral("プログラム (*)"), QStringLiteral("すべてのファイル (*)")}, this);
+        QString(), {QStringLiteral("プログラム (*)"), QStringLiteral("すべてのファイル (*)")},
+        this);
     if (file)
         Text9->setText(*file);
 }

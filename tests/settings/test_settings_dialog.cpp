@@ -305,9 +305,9 @@ private slots:
         click(dialog->Command7);
         QVERIFY(!QFileInfo::exists(entry));
         click(dialog->Command7);
-        QCOMPARE(run.platform.messages,
-                 (QStringList{u"スタートアップに登録しました。"_s, u"スタートアップから削除しました。"_s,
-                              u"ファイルが見つかりません。"_s}));
+        QCOMPARE(run.platform.messages, (QStringList{u"スタートアップに登録しました。"_s,
+                                                     u"スタートアップから削除しました。"_s,
+                                                     u"ファイルが見つかりません。"_s}));
     }
 
     // Every control lies wholly on its page and every text has its room, in
@@ -321,9 +321,12 @@ private slots:
         QStringList clipped;
         const auto check = [&clipped](QWidget* page, const QString& name) {
             for (QWidget* w : page->findChildren<QWidget*>()) {
-                if (!w->isVisibleTo(page) || w->parentWidget() == nullptr)
+                // The launcher page is a frame for its controls, larger than the tab.
+                if (!w->isVisibleTo(page) || qobject_cast<LauncherPage*>(w) != nullptr)
                     continue;
-                if (!w->parentWidget()->rect().contains(w->geometry()))
+                const QRect place(w->mapTo(page, QPoint(0, 0)), w->size());
+                if (!page->rect().contains(place) ||
+                    !w->parentWidget()->rect().contains(w->geometry()))
                     clipped << name + u": "_s + w->metaObject()->className() + u" outside"_s;
                 if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty() &&
                                                         !l->wordWrap() &&
