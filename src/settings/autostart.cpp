@@ -38,9 +38,9 @@ QString escapeString(const QString& value) {
 
 QString desktopExecArgument(const QString& argument) {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    const bool quote = argument.isEmpty() ||
-                       std::any_of(argument.cbegin(), argument.cend(),
-                                   [](QChar c) { return reserved.contains(c); });
+    const bool quote =
+        argument.isEmpty() || std::any_of(argument.cbegin(), argument.cend(),
+                                          [](QChar c) { return reserved.contains(c); });
     QString arg;
     for (const QChar c : argument) {
         if (quote && (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||

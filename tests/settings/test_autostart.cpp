@@ -93,7 +93,8 @@ private slots:
         QCOMPARE(removeStartup(), StartupResult::Removed);
         QVERIFY(!QFileInfo::exists(entry));
         QCOMPARE(removeStartup(), StartupResult::NotFound);
-        QCOMPARE(startupMessage(StartupResult::NotFound), QStringLiteral("ファイルが見つかりません。"));
+        QCOMPARE(startupMessage(StartupResult::NotFound),
+                 QStringLiteral("ファイルが見つかりません。"));
     }
 
     void entryFailsWithoutTouchingAReadOnlyFolder() {
