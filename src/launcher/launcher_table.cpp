@@ -36,16 +36,6 @@ QString notFoundMessage() {
     return QStringLiteral("ファイルが見つかりません。");
 }
 
-// The file's readers strip one pair of quotes around a value, which would
-// turn "/opt/my app/run" "file" into a different command line: such a value
-// gets one more pair.
-QString keepQuotes(const QString& value) {
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-        value.back() == value.front())
-        return QLatin1Char('"') + value + QLatin1Char('"');
-    return value;
-}
-
 } // namespace
 
 void LoadLauncherTable(LauncherTable& table) {
@@ -60,9 +50,8 @@ bool SaveLauncherTable(LauncherTable& table) {
     QList<SettingValue> values;
     values.reserve(2 * kLauncherEntryCount);
     for (int n = 0; n < kLauncherEntryCount; ++n) {
-        values.append({QLatin1String(Lunch0::kSection), keyOf(n), keepQuotes(table[n].name)});
-        values.append(
-            {QLatin1String(Lunch1::kSection), keyOf(n), keepQuotes(table[n].commandLine)});
+        values.append({QLatin1String(Lunch0::kSection), keyOf(n), table[n].name});
+        values.append({QLatin1String(Lunch1::kSection), keyOf(n), table[n].commandLine});
     }
     if (!WriteSettings(values))
         return false;

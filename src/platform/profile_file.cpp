@@ -77,11 +77,17 @@ QString capValue(const QString& value, bool utf8) {
     return value.left(i);
 }
 
-// Values are single-line; a line break would split the entry in two.
+// Values are single-line; a line break would split the entry in two. A
+// value in matching quotes gets one more pair, which the reader strips, so
+// that it reads back as written (a password, a quoted command line).
 QString singleLine(QString value) {
     value.replace(QLatin1String("\r\n"), QLatin1String(" "));
     value.replace(QLatin1Char('\r'), QLatin1Char(' '));
     value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (value.size() >= 2 &&
+        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+        value.back() == value.front())
+        value = QLatin1Char('"') + value + QLatin1Char('"');
     return value;
 }
 

@@ -296,6 +296,14 @@ private slots:
         }
     }
 
+    void quotedValuesReadBackAsWritten() {
+        Ini ini;
+        for (const char* value : {"\"secret\"", "'x'", "\"/opt/my app/run\" \"a b\"", "\""}) {
+            QVERIFY(ini.file().write("a1", "b04", QString::fromLatin1(value)));
+            QCOMPARE(ini.file().read("a1", "b04"), QString::fromLatin1(value));
+        }
+    }
+
     void symlinkedFileStaysALink() {
         Ini ini;
         QTemporaryDir elsewhere;
