@@ -20,7 +20,7 @@ QString logOffQuestion() {
 }
 
 QString logOffFailedMessage() {
-    return QStringLiteral("ログオフできませんでした。"
+    return QStringLiteral("ログオフできませんでした。\r\n"
                           "ご自分でログオフしてから、フォルダごとファイルを削除してください。");
 }
 
