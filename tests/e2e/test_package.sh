@@ -30,7 +30,8 @@ for path in /usr/lib/kovashell/KovaShell /usr/lib/kovashell/KovaRemover \
   /usr/share/applications/kovashell.desktop \
   /usr/share/metainfo/org.example.kovashell.metainfo.xml \
   /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/kovashell.png \
-  /usr/share/doc/kovashell/copyright /usr/share/doc/kovashell/changelog.gz; do
+  /usr/share/doc/kovashell/copyright /usr/share/doc/kovashell/changelog.gz \
+  /usr/share/man/man1/kovashell.1.gz /usr/share/man/man1/kovaremover.1.gz; do
   grep -qxF "$path" <<<"$listing" || fail "the package lacks $path"
 done
 if grep -v -e '^/usr/' -e '^/$' <<<"$listing" | grep -q .; then
@@ -40,6 +41,18 @@ depends=$(dpkg-deb -f "$DEB" Depends)
 for dependency in xdg-utils libqt6widgets6 libqt6core6 libc6; do
   grep -q "\b$dependency\b" <<<"$depends" || fail "Depends lacks $dependency: $depends"
 done
+
+# Debian's own checker, where it is installed (scripts/install-deps.sh leaves
+# it out: it brings a hundred packages). Errors fail; warnings are shown.
+if command -v lintian >/dev/null; then
+  lintian --allow-root "$DEB" >"$E2E_DIR/lintian.log" 2>&1 || true
+  cat "$E2E_DIR/lintian.log"
+  if grep -q '^E: ' "$E2E_DIR/lintian.log"; then
+    fail "lintian reports errors"
+  fi
+else
+  echo "lintian is not installed: package not checked by it"
+fi
 
 dpkg-deb -x "$DEB" "$ROOT"
 [[ $(readlink "$ROOT/usr/bin/kovashell") == ../lib/kovashell/KovaShell ]] ||
