@@ -5,16 +5,22 @@
 # with its tray icon and keeping its settings under $XDG_DATA_HOME/KovaShell.
 # Usage: test_package.sh BUILD_DIR
 
-source "$(dirname "$0")/lib.sh"
-BUILD_DIR=${1:?build tree}
 # The preregistration would use the build tree; the installed tools do it below.
 E2E_NO_PREREGISTER=1
+source "$(dirname "$0")/lib.sh"
+BUILD_DIR=${1:?build tree}
 e2e_init "$BUILD_DIR/bin/KovaShell"
 
 ROOT=$E2E_DIR/root
 # The installed program folder is made read-only; open it again so the
 # clean-up can remove it.
-trap 'status=$?; chmod -R u+w "$ROOT" 2>/dev/null; (exit $status); exit_cleanup' EXIT
+reopen_and_clean_up() {
+  local status=$?
+  chmod -R u+w "$ROOT" 2>/dev/null
+  (exit "$status")
+  exit_cleanup
+}
+trap reopen_and_clean_up EXIT
 
 cpack --config "$BUILD_DIR/CPackConfig.cmake" -B "$E2E_DIR/package" >"$E2E_DIR/cpack.log" 2>&1 ||
   fail "cpack failed: $(tail -n 20 "$E2E_DIR/cpack.log")"

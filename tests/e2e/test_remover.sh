@@ -2,7 +2,7 @@
 # KovaRemover end to end, from a program folder with a blank in its name:
 # Yes to the removal, Yes to the log-off. The component's registration and
 # the autostart entry go, loginctl is asked to end the session, and the
-# settings and notes stay byte for byte. Then a failing log-off is reported.
+# settings and notes stay byte for byte. (A failing log-off: test_remover.cpp.)
 # Usage: test_remover.sh KOVASHELL_BINARY
 
 source "$(dirname "$0")/lib.sh"
@@ -37,7 +37,6 @@ cp -p "$KOVASHELL_HOME"/* "$E2E_DIR/kept/"
 cat >"$E2E_DIR/bin/loginctl" <<STANDIN
 #!/bin/sh
 echo "\$*" >>"$E2E_DIR/loginctl.log"
-exit \${LOGINCTL_STATUS:-0}
 STANDIN
 chmod +x "$E2E_DIR/bin/loginctl"
 export XDG_SESSION_ID=e2e-17
@@ -80,7 +79,6 @@ answer_dialog() {
 
 registry_clean() { ! grep -qiF -e "$PROGID" -e "$CLASS_ID" "$REGISTRY"; }
 
-# --- Yes, then Yes to the log-off --------------------------------------------
 start_remover yes
 first=$(answer_dialog "" ask-remove)
 answer_dialog "$first" ask-logoff >/dev/null
@@ -98,16 +96,5 @@ for kept in "$E2E_DIR"/kept/*; do
 done
 [[ -x $PROGRAM_DIR/KovaShell && -f $PROGRAM_DIR/KovaShell.so ]] ||
   fail "a program file went away"
-
-# --- a log-off that cannot be done is reported ---------------------------------
-rm -f "$E2E_DIR/loginctl.log"
-export LOGINCTL_STATUS=1
-start_remover failing
-first=$(answer_dialog "" ask-remove-again)
-second=$(answer_dialog "$first" ask-logoff-again)
-answer_dialog "$second" logoff-failed >/dev/null
-wait_until "KovaRemover to end after the failure message" process_gone "$REMOVER_PID"
-[[ $(cat "$E2E_DIR/loginctl.log" 2>/dev/null) == "terminate-session e2e-17" ]] ||
-  fail "loginctl was not asked the second time"
 
 echo "PASS ($E2E_NAME)"
