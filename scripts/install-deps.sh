@@ -21,6 +21,9 @@ PACKAGES=(
   desktop-file-utils
   # opening web pages and folders, and finding the default mail program
   xdg-utils
+  # the Debian package (cpack finds its dependencies with dpkg-shlibdeps)
+  # and the check of its AppStream metadata (appstreamcli)
+  dpkg-dev file appstream
 )
 
 missing=()

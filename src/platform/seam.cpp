@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSystemTrayIcon>
 
 namespace kova {
@@ -101,6 +102,21 @@ std::optional<QString> RealPlatform::chooseFolder(const QString& title, const QS
 
 bool RealPlatform::trayAvailable() {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool RealPlatform::logOff() {
+    const QString session = qEnvironmentVariable("XDG_SESSION_ID");
+    if (session.isEmpty())
+        return false;
+    QProcess loginctl;
+    loginctl.start(QStringLiteral("loginctl"), {QStringLiteral("terminate-session"), session});
+    // loginctl only asks logind and returns; a hung one must not hang us.
+    if (!loginctl.waitForFinished(15000)) {
+        loginctl.kill();
+        loginctl.waitForFinished(1000);
+        return false;
+    }
+    return loginctl.exitStatus() == QProcess::NormalExit && loginctl.exitCode() == 0;
 }
 
 } // namespace kova

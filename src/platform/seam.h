@@ -43,6 +43,9 @@ public:
     virtual std::optional<QString> chooseFolder(const QString& title, const QString& start,
                                                 QWidget* parent) = 0;
     virtual bool trayAvailable() = 0;
+    // Ends the user's desktop session (loginctl terminate-session
+    // $XDG_SESSION_ID); false when there is no session id or the command fails.
+    virtual bool logOff() = 0;
 
     static Platform& instance();
     // Installs a replacement (tests); nullptr goes back to the real one.
@@ -64,6 +67,7 @@ public:
     std::optional<QString> chooseFolder(const QString& title, const QString& start,
                                         QWidget* parent) override;
     bool trayAvailable() override;
+    bool logOff() override;
 };
 
 } // namespace kova

@@ -35,6 +35,11 @@ public:
     std::optional<QString> chooseFolder(const QString& title, const QString& start,
                                         QWidget* parent) override;
     bool trayAvailable() override { return true; }
+    // Counted in `logOffs`; answers `logOffSucceeds`.
+    bool logOff() override {
+        ++logOffs;
+        return logOffSucceeds;
+    }
 
     // Answers for the next Yes/No questions, in order; Yes when the list runs out.
     QList<Answer> answers;
@@ -56,6 +61,8 @@ public:
     QList<int> waits; // waitMs of each startAndWait
     QStringList opened;
     int beeps = 0;
+    int logOffs = 0;
+    bool logOffSucceeds = true;
     int fontDialogs = 0;
     int colorDialogs = 0;
 };

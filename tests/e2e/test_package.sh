@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The Debian package, made with cpack from the built tree into a temporary
+# folder: its layout, its dependencies, and the installed KovaShell (unpacked
+# into a private root, its program folder read-only as installed) starting
+# with its tray icon and keeping its settings under $XDG_DATA_HOME/KovaShell.
+# Usage: test_package.sh BUILD_DIR
+
+# The preregistration would use the build tree; the installed tools do it below.
+E2E_NO_PREREGISTER=1
+source "$(dirname "$0")/lib.sh"
+BUILD_DIR=${1:?build tree}
+e2e_init "$BUILD_DIR/bin/KovaShell"
+
+ROOT=$E2E_DIR/root
+# The installed program folder is made read-only; open it again so the
+# clean-up can remove it.
+reopen_and_clean_up() {
+  local status=$?
+  chmod -R u+w "$ROOT" 2>/dev/null
+  (exit "$status")
+  exit_cleanup
+}
+trap reopen_and_clean_up EXIT
+
+cpack --config "$BUILD_DIR/CPackConfig.cmake" -B "$E2E_DIR/package" >"$E2E_DIR/cpack.log" 2>&1 ||
+  fail "cpack failed: $(tail -n 20 "$E2E_DIR/cpack.log")"
+debs=("$E2E_DIR"/package/kovashell_*_"$(dpkg --print-architecture)".deb)
+[[ -f ${debs[0]} ]] || fail "no kovashell_<version>_<arch>.deb: $(ls "$E2E_DIR/package")"
+DEB=${debs[0]}
+
+# Layout: the programs side by side, the two commands, menu entry, icons, metadata.
+listing=$(dpkg-deb -c "$DEB" | awk '{ print $6 }' | sed 's|^\./|/|')
+for path in /usr/lib/kovashell/KovaShell /usr/lib/kovashell/KovaRemover \
+  /usr/lib/kovashell/kovashell-regsvr /usr/lib/kovashell/kovashell-loadinproc \
+  /usr/lib/kovashell/KovaShell.so /usr/bin/kovashell /usr/bin/kovaremover \
+  /usr/share/applications/kovashell.desktop \
+  /usr/share/metainfo/org.example.kovashell.metainfo.xml \
+  /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/kovashell.png \
+  /usr/share/doc/kovashell/copyright /usr/share/doc/kovashell/changelog.gz \
+  /usr/share/man/man1/kovashell.1.gz /usr/share/man/man1/kovaremover.1.gz; do
+  grep -qxF "$path" <<<"$listing" || fail "the package lacks $path"
+done
+if grep -v -e '^/usr/' -e '^/$' <<<"$listing" | grep -q .; then
+  fail "the package puts files outside /usr: $(grep -v '^/usr/' <<<"$listing")"
+fi
+depends=$(dpkg-deb -f "$DEB" Depends)
+for dependency in xdg-utils libqt6widgets6 libqt6core6 libc6; do
+  grep -q "\b$dependency\b" <<<"$depends" || fail "Depends lacks $dependency: $depends"
+done
+
+# Debian's own checker, where it is installed (scripts/install-deps.sh leaves
+# it out: it brings a hundred packages). Errors fail; warnings are shown.
+if command -v lintian >/dev/null; then
+  lintian --allow-root "$DEB" >"$E2E_DIR/lintian.log" 2>&1 || true
+  cat "$E2E_DIR/lintian.log"
+  if grep -q '^E: ' "$E2E_DIR/lintian.log"; then
+    fail "lintian reports errors"
+  fi
+else
+  echo "lintian is not installed: package not checked by it"
+fi
+
+dpkg-deb -x "$DEB" "$ROOT"
+[[ $(readlink "$ROOT/usr/bin/kovashell") == ../lib/kovashell/KovaShell ]] ||
+  fail "kovashell does not lead to the program: $(readlink "$ROOT/usr/bin/kovashell")"
+desktop-file-validate "$ROOT/usr/share/applications/kovashell.desktop" ||
+  fail "the menu entry is not valid"
+appstreamcli validate --no-net "$ROOT/usr/share/metainfo/org.example.kovashell.metainfo.xml" \
+  >"$E2E_DIR/appstream.log" 2>&1 || fail "metainfo: $(cat "$E2E_DIR/appstream.log")"
+identify -format '%w' "$ROOT/usr/share/icons/hicolor/128x128/apps/kovashell.png" | grep -qx 128 ||
+  fail "the 128 px icon is not 128 px wide"
+
+# Installed as root: the user cannot write into the program folder.
+PROGRAMS=$ROOT/usr/lib/kovashell
+chmod -R a-w "$PROGRAMS"
+"$PROGRAMS/kovashell-regsvr" /s "$PROGRAMS/KovaShell.so" ||
+  fail "the installed registration tool failed"
+grep -qF "$PROGRAMS/KovaShell.so" "$XDG_CONFIG_HOME/KovaShell/registry.reg" ||
+  fail "the registration does not name the installed component"
+
+# The data folder rule without the test override: the program folder holds
+# no KovaShell.ini, so the settings go to $XDG_DATA_HOME/KovaShell.
+unset KOVASHELL_HOME
+KOVASHELL=$ROOT/usr/bin/kovashell
+start_x
+start_kovashell_with_icon
+wait_until "the first-run settings file" test -f "$XDG_DATA_HOME/KovaShell/KovaShell.ini"
+[[ ! -e $PROGRAMS/KovaShell.ini ]] || fail "settings were written into the program folder"
+[[ $(stat -c %a "$XDG_DATA_HOME/KovaShell") == 700 ]] || fail "the data folder is not private"
+screenshot installed-tray >/dev/null
+
+echo "PASS ($E2E_NAME) $(basename "$DEB") $(stat -c %s "$DEB") bytes"
