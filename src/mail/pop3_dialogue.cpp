@@ -76,10 +76,12 @@ void Pop3Dialogue::sendComplete(int) {
 Pop3Action Pop3Dialogue::dataArrived(int i, const QByteArray& bytes) {
     Pop3Action action;
     QByteArray& buffer = buffers_[i];
-    if (!bytes.contains(kCrLf)) {
-        buffer += bytes;
+    // The line end is looked for in the joined text, so a CR and LF that
+    // arrive apart still end their line.
+    const QByteArray joined = buffer + bytes;
+    if (!joined.contains(kCrLf)) {
+        buffer = joined;
     } else {
-        const QByteArray joined = buffer + bytes;
         qsizetype from = 0;
         qsizetype end = joined.indexOf(kCrLf);
         while (end >= 0) {
