@@ -58,24 +58,26 @@ void MailChecker::startDialogue(int i) {
 }
 
 void MailChecker::apply(int i, const Pop3Action& action) {
-    if (action.showResult)
-        hooks_.resultWindow().showMailFound();
-    if (action.label)
-        hooks_.resultWindow().setResultLine(i, *action.label);
-    for (const QString& message : action.messages)
-        Platform::instance().messageBox(message, Buttons::Ok);
     if (!action.send.isEmpty())
         sockets_[i]->send(action.send);
+    // Closed before any message box: while one is open, a socket left open
+    // could deliver events of a dialogue that has already ended.
     if (action.closeSocket)
         closeSocket(i);
     if (action.connect) {
         sockets_[i]->connectTo(action.host, action.port);
         watchdogs_[i].start();
     }
-    if (action.beep)
-        Platform::instance().beep();
     if (action.ended)
         watchdogs_[i].stop();
+    if (action.showResult)
+        hooks_.resultWindow().showMailFound();
+    if (action.label)
+        hooks_.resultWindow().setResultLine(i, *action.label);
+    for (const QString& message : action.messages)
+        Platform::instance().messageBox(message, Buttons::Ok);
+    if (action.beep)
+        Platform::instance().beep();
 }
 
 void MailChecker::closeSocket(int i) {

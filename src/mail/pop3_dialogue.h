@@ -11,18 +11,19 @@
 
 namespace kova {
 
-// What the owner of the sockets must do after an event, applied in the order
-// of the fields: show the window, write the label, show the messages, send,
-// close the socket, connect, beep.
+// What the owner of the sockets must do after an event. The dialogue's own
+// state (mailBusy, the done flag) is already updated. The owner sends, closes
+// and connects first, then shows the window, writes the label and shows the
+// messages: no socket of an ended dialogue is open while a message box is.
 struct Pop3Action {
-    bool showResult = false;      // mail found: show the result window, Label2 yellow, raise
-    std::optional<QString> label; // new caption of the account's result line
-    QStringList messages;         // message boxes with an OK button, in order
-    QByteArray send;              // bytes to write to the account's socket
+    QByteArray send; // bytes to write to the account's socket
     bool closeSocket = false;
     bool connect = false; // open the connection to host:port
     QString host;
     quint16 port = 0;
+    bool showResult = false;      // mail found: show the result window, Label2 yellow, raise
+    std::optional<QString> label; // new caption of the account's result line
+    QStringList messages;         // message boxes with an OK button, in order
     bool beep = false;
     bool ended = false; // the dialogue ended here (mailBusy cleared, done flag set)
 };

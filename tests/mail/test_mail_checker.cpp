@@ -87,6 +87,29 @@ private slots:
         QVERIFY(rig.checker.socket(0).isClosed());
     }
 
+    // A malformed STAT reply closes the socket before its message shows, so
+    // the server's later close cannot end a second time.
+    void malformedStatClosesFirst() {
+        FakePlatform platform;
+        ScriptedPop3Server server({send("+OK\r\n"), awaitLine(), send("+OK\r\n"), awaitLine(),
+                                   send("+OK\r\n"), awaitLine(), send("+OK 2\r\n"), pause(100),
+                                   closeConnection()});
+        CheckerRig rig;
+        QList<bool> closedAtMessage;
+        platform.onMessage = [&](const QString&) {
+            closedAtMessage << rig.checker.socket(0).isClosed();
+        };
+        rig.setAccount(0, server.port());
+        rig.checker.GetMail();
+        QTRY_VERIFY_WITH_TIMEOUT(server.clientClosed(), kWaitMs);
+        QTest::qWait(200);
+        QCOMPARE(platform.messages, QStringList{kFailed});
+        QCOMPARE(closedAtMessage, QList<bool>{true});
+        QCOMPARE(rig.window.lines[0], kErrorLabel);
+        QCOMPARE(server.received(), QByteArray("USER alice\r\nPASS pw\r\nSTAT\r\n"));
+        QVERIFY(!rig.checker.mailBusy());
+    }
+
     void connectionFailures_data() {
         QTest::addColumn<QString>("host");
         QTest::addColumn<bool>("listening");
