@@ -24,6 +24,12 @@ ScriptedPop3Server::ScriptedPop3Server(QList<ServerStep> script, QObject* parent
     server_.listen(QHostAddress::LocalHost);
 }
 
+ScriptedPop3Server::~ScriptedPop3Server() {
+    // The connections die with server_, after our members: hear nothing more.
+    for (QTcpSocket* socket : server_.findChildren<QTcpSocket*>())
+        disconnect(socket, nullptr, this, nullptr);
+}
+
 quint16 ScriptedPop3Server::closedPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);

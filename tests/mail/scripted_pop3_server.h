@@ -44,6 +44,7 @@ class ScriptedPop3Server : public QObject {
     Q_OBJECT
 public:
     explicit ScriptedPop3Server(QList<ServerStep> script, QObject* parent = nullptr);
+    ~ScriptedPop3Server() override;
     quint16 port() const { return server_.serverPort(); }
     QByteArray received() const { return received_; }
     int connections() const { return connections_; }
