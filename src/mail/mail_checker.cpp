@@ -1,0 +1,197 @@
+#include "mail/mail_checker.h"
+
+#include "mail/mail_texts.h"
+#include "platform/seam.h"
+
+namespace kova {
+
+using namespace Qt::StringLiterals;
+
+MailChecker::MailChecker(MailHooks hooks, QObject* parent, Winsock::Factory socketFactory)
+    : QObject(parent), hooks_(std::move(hooks)), Winsock0(nullptr, socketFactory),
+      Winsock1(nullptr, socketFactory), Winsock2(nullptr, socketFactory) {
+    Timer1.setInterval(kMinuteMs);
+    Timer2.setInterval(kChainMs);
+    connect(&Timer1, &QTimer::timeout, this, &MailChecker::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &MailChecker::Timer2_Timer);
+    for (int i = 0; i < kMailAccountCount; ++i) {
+        Winsock* socket = sockets_[i];
+        QTimer& watchdog = watchdogs_[i];
+        watchdog.setSingleShot(true);
+        watchdog.setInterval(kDefaultDialogueLimitMs);
+        connect(&watchdog, &QTimer::timeout, this, [this, i] { apply(i, dialogue_.timedOut(i)); });
+        // Every event is progress: the watchdog starts again (apply() stops it
+        // when the dialogue ends).
+        connect(socket, &Winsock::connected, this, [this, i] {
+            watchdogs_[i].start();
+            apply(i, dialogue_.connected(i));
+        });
+        connect(socket, &Winsock::dataArrival, this, [this, i](const QByteArray& bytes) {
+            watchdogs_[i].start();
+            apply(i, dialogue_.dataArrived(i, bytes));
+        });
+        connect(socket, &Winsock::sendComplete, this, [this, i] {
+            watchdogs_[i].start();
+            dialogue_.sendComplete(i);
+        });
+        connect(socket, &Winsock::closed, this, [this, i] { apply(i, dialogue_.closed(i)); });
+        connect(socket, &Winsock::error, this, [this, i](int number, const QString& description) {
+            apply(i, dialogue_.error(i, number, description, !sockets_[i]->isClosed()));
+        });
+    }
+}
+
+void MailChecker::setDialogueLimitMs(int ms) {
+    for (QTimer& watchdog : watchdogs_)
+        watchdog.setInterval(ms);
+}
+
+void MailChecker::startDialogue(int i) {
+    // The busy check comes before the fields are read: reading them may make
+    // the settings dialog, which clears mailBusy.
+    if (dialogue_.mailBusy()) {
+        Platform::instance().beep();
+        return;
+    }
+    const MailAccount account = hooks_.settings().mailAccount(i);
+    apply(i, dialogue_.start(i, account));
+}
+
+void MailChecker::apply(int i, const Pop3Action& action) {
+    if (!action.send.isEmpty())
+        sockets_[i]->send(action.send);
+    // Closed before any message box: while one is open, a socket left open
+    // could deliver events of a dialogue that has already ended.
+    if (action.closeSocket)
+        closeSocket(i);
+    if (action.connect) {
+        sockets_[i]->connectTo(action.host, action.port);
+        watchdogs_[i].start();
+    }
+    if (action.ended)
+        watchdogs_[i].stop();
+    if (action.showResult)
+        hooks_.resultWindow().showMailFound();
+    if (action.label)
+        hooks_.resultWindow().setResultLine(i, *action.label);
+    for (const QString& message : action.messages)
+        Platform::instance().messageBox(message, Buttons::Ok);
+    if (action.beep)
+        Platform::instance().beep();
+}
+
+void MailChecker::closeSocket(int i) {
+    watchdogs_[i].stop();
+    sockets_[i]->close();
+}
+
+void MailChecker::closeSockets() {
+    for (int i = 0; i < kMailAccountCount; ++i)
+        closeSocket(i);
+    dialogue_.setMailBusy(false);
+}
+
+void MailChecker::unloadResultWindow() {
+    if (hooks_.existingResultWindow) {
+        if (MailResultWindow* window = hooks_.existingResultWindow())
+            window->unload();
+        return;
+    }
+    hooks_.resultWindow().unload();
+}
+
+void MailChecker::GetMail() {
+    MailSettings& settings = hooks_.settings();
+    std::array<MailAccount, kMailAccountCount> accounts;
+    QList<int> run;
+    for (int i = 0; i < kMailAccountCount; ++i) {
+        accounts[i] = settings.mailAccount(i);
+        if (!accounts[i].account.isEmpty())
+            run << i;
+    }
+    if (run.isEmpty()) {
+        Platform::instance().messageBox(mailtext::kNoSettings, Buttons::Ok);
+        hooks_.openSettings(1, 0);
+        unloadResultWindow();
+        return;
+    }
+    for (int i : run) {
+        const MailAccount& a = accounts[i];
+        if (a.port.isEmpty() || a.server.isEmpty() || a.password.isEmpty()) {
+            Platform::instance().messageBox(mailtext::kIncomplete, Buttons::Ok);
+            hooks_.openSettings(1, i);
+            unloadResultWindow();
+            return;
+        }
+    }
+    settings.setMinuteCounter(u"0"_s);
+    MailResultWindow& window = hooks_.resultWindow();
+    for (int i : run)
+        window.setResultLine(i, mailtext::accountTag(i) + mailtext::kCheckingTail);
+    window.stackLines(run);
+
+    startDialogue(run.first());
+    if (run.size() == 1)
+        return;
+    // After the start: a dialogue that ends while starting leaves the later
+    // accounts waiting for the next end.
+    dialogue_.setDone(false);
+    if (run.contains(1) && run.first() != 1)
+        Text1 = true;
+    if (run.contains(2) && run.first() != 2)
+        Text2 = true;
+    Timer2.start();
+}
+
+void MailChecker::MnuMailChk_Click() {
+    hooks_.settings().setMinuteCounter(u"0"_s);
+    hooks_.resultWindow().showWindow();
+    GetMail();
+}
+
+void MailChecker::Timer2_Timer() {
+    if (!dialogue_.done())
+        return;
+    if (Text1) {
+        closeSocket(0);
+        MailCheck1();
+        Text1 = false;
+        dialogue_.setDone(false);
+    } else if (Text2) {
+        closeSocket(0);
+        closeSocket(1);
+        MailCheck2();
+        Text2 = false;
+        dialogue_.setDone(false);
+    } else {
+        for (int i = 0; i < kMailAccountCount; ++i)
+            closeSocket(i);
+        dialogue_.setMailBusy(false);
+        Timer2.stop();
+    }
+}
+
+bool MailChecker::wantsMinuteTimer(const QString& interval) {
+    return !interval.isEmpty() && interval != u"0"_s;
+}
+
+void MailChecker::setMinuteTimerOn(bool on) {
+    if (on && !Timer1.isActive())
+        Timer1.start();
+    else if (!on)
+        Timer1.stop();
+}
+
+void MailChecker::Timer1_Timer() {
+    MailSettings& settings = hooks_.settings();
+    const std::optional<qint32> counter = leadingNumber(settings.minuteCounter());
+    const QString next = QString::number(qint64(counter.value_or(0)) + 1);
+    settings.setMinuteCounter(next);
+    // Compared as text: an interval written "05" never matches.
+    if (next == settings.interval()) {
+        settings.setMinuteCounter(u"0"_s);
+        GetMail();
+    }
+}
+
+} // namespace kova

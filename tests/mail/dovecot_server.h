@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace kova::test {
+
+// A private Dovecot POP3 server on 127.0.0.1 (Debian's dovecot-pop3d; needs
+// root): its own folder for configuration, state, log and maildirs, plain
+// passwords, stopped when this object goes.
+class DovecotServer {
+public:
+    struct Mailbox {
+        QString user;
+        QString password;
+        QList<QByteArray> messages; // whole messages, CR LF line ends
+    };
+
+    DovecotServer() = default;
+    ~DovecotServer();
+    DovecotServer(const DovecotServer&) = delete;
+    DovecotServer& operator=(const DovecotServer&) = delete;
+
+    // False with the reason in *why when it cannot run here.
+    bool start(const QList<Mailbox>& mailboxes, QString* why);
+    void stop();
+    quint16 port() const { return port_; }
+    QString logText() const;
+
+    // A message of `bodyLines` lines; its size is what STAT counts.
+    static QByteArray message(int number, int bodyLines = 3);
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    quint16 port_ = 0;
+};
+
+} // namespace kova::test

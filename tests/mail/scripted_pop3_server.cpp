@@ -1,0 +1,104 @@
+#include "scripted_pop3_server.h"
+
+#include <QTimer>
+
+namespace kova::test {
+
+QList<ServerStep> willingScript(int count, qint64 size) {
+    return {send("+OK ready\r\n"),
+            awaitLine(),
+            send("+OK\r\n"),
+            awaitLine(),
+            send("+OK\r\n"),
+            awaitLine(),
+            send("+OK " + QByteArray::number(count) + ' ' + QByteArray::number(size) + "\r\n"),
+            awaitLine(),
+            send("+OK bye\r\n"),
+            awaitLine(),
+            closeConnection()};
+}
+
+ScriptedPop3Server::ScriptedPop3Server(QList<ServerStep> script, QObject* parent)
+    : QObject(parent), script_(std::move(script)) {
+    connect(&server_, &QTcpServer::newConnection, this, &ScriptedPop3Server::accept);
+    server_.listen(QHostAddress::LocalHost);
+}
+
+ScriptedPop3Server::~ScriptedPop3Server() {
+    // The connections die with server_, after our members: hear nothing more.
+    for (QTcpSocket* socket : server_.findChildren<QTcpSocket*>())
+        disconnect(socket, nullptr, this, nullptr);
+}
+
+quint16 ScriptedPop3Server::closedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+void ScriptedPop3Server::accept() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        if (client_)
+            client_->abort();
+        client_ = socket;
+        ++connections_;
+        clientClosed_ = false;
+        lineCount_ = linesAwaited_ = step_ = 0;
+        paused_ = false;
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            const QByteArray bytes = socket->readAll();
+            received_ += bytes;
+            lineCount_ += bytes.count("\n");
+            if (socket == client_)
+                play();
+        });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            if (socket == client_)
+                clientClosed_ = true;
+        });
+        play();
+    }
+}
+
+void ScriptedPop3Server::play() {
+    while (client_ && !paused_ && step_ < script_.size()) {
+        const ServerStep& step = script_.at(step_);
+        switch (step.kind) {
+        case ServerStep::Send:
+            client_->write(step.bytes);
+            client_->flush();
+            break;
+        case ServerStep::AwaitLine:
+            if (lineCount_ <= linesAwaited_)
+                return;
+            ++linesAwaited_;
+            break;
+        case ServerStep::Pause: {
+            paused_ = true;
+            ++step_;
+            QPointer<QTcpSocket> client = client_;
+            QTimer::singleShot(step.amount, this, [this, client] {
+                if (client != client_)
+                    return;
+                paused_ = false;
+                play();
+            });
+            return;
+        }
+        case ServerStep::Close:
+            client_->disconnectFromHost();
+            break;
+        case ServerStep::Flood: {
+            const QByteArray chunk(64 * 1024, 'x');
+            for (int sent = 0; sent < step.amount; sent += chunk.size())
+                client_->write(chunk.left(std::min<qsizetype>(chunk.size(), step.amount - sent)));
+            break;
+        }
+        }
+        ++step_;
+    }
+}
+
+} // namespace kova::test
