@@ -5,6 +5,8 @@
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
 #include "launcher/launcher.h"
+#include "mail/mail_checker.h"
+#include "mail/result_window.h"
 #include "notes/note_board.h"
 #include "platform/data_folder.h"
 #include "platform/seam.h"
@@ -31,13 +33,19 @@ namespace kova {
 
 Form1::Form1(QObject* parent)
     : QObject(parent), menus_(std::make_unique<TrayMenus>()),
-      settings_([this] { return makeSettingsDialog(); }) {
+      settings_([this] { return makeSettingsDialog(); }),
+      result_([this] { return makeResultWindow(); }) {
     initResources();
     desktopIcon_ = std::make_unique<DesktopIconExtension>(
         arguments_, Text4, [this] { closeRequest(); }, [this] { return ended_; });
-    Timer1.setInterval(60000);
     notes_ = std::make_unique<NoteBoard>();
     launcher_ = std::make_unique<Launcher>();
+    MailHooks hooks;
+    hooks.settings = [this]() -> MailSettings& { return mailSettings(); };
+    hooks.resultWindow = [this]() -> MailResultWindow& { return *result_.get(); };
+    hooks.existingResultWindow = [this]() -> MailResultWindow* { return result_.existing(); };
+    hooks.openSettings = [this](int outer, int inner) { openSettings(outer, inner); };
+    mail_ = std::make_unique<MailChecker>(std::move(hooks));
     wireMenus();
 }
 
@@ -63,7 +71,7 @@ bool Form1::Form_Load(const QStringList& arguments) {
         return false;
 
     AddTrayIcon();
-    mailBusy = false;
+    mail_->setMailBusy(false);
 
     launcher_->LoadLauncherTable();
     launcher_->RebuildLauncherMenu();
@@ -83,7 +91,7 @@ void Form1::wireMenus() {
     wireNotes();
     wireLauncher();
     wireSettings();
-    connect(menus_->MnuMailChk, &QAction::triggered, this, &Form1::startMailCheck);
+    wireMail();
     connect(menus_->MnuEnd, &QAction::triggered, this, &Form1::MnuEnd_Click);
 }
 
@@ -121,15 +129,30 @@ void Form1::wireSettings() {
 
 Form1a* Form1::makeSettingsDialog() {
     auto* dialog = new Form1a(*launcher_);
-    connect(dialog, &Form1a::mailBusyCleared, this, [this] { mailBusy = false; });
-    connect(dialog, &Form1a::minuteTimerSwitched, this, [this](bool on) {
-        if (on)
-            Timer1.start();
-        else
-            Timer1.stop();
-    });
+    connect(dialog, &Form1a::mailBusyCleared, this, [this] { mail_->setMailBusy(false); });
+    connect(dialog, &Form1a::minuteTimerSwitched, this,
+            [this](bool on) { mail_->setMinuteTimerOn(on); });
     dialog->Form_Load();
     return dialog;
+}
+
+void Form1::wireMail() {
+    connect(menus_->MnuMailChk, &QAction::triggered, this, &Form1::startMailCheck);
+}
+
+Form2a* Form1::makeResultWindow() {
+    Form2a::Hooks hooks;
+    hooks.closeSockets = [this] { mail_->closeSockets(); };
+    hooks.mailer = [this] { return mailSettings().mailer(); };
+    return new Form2a(std::move(hooks));
+}
+
+Form2a* Form1::resultWindow() const {
+    return result_.existing();
+}
+
+const QTimer& Form1::mailMinuteTimer() const {
+    return mail_->minuteTimer();
 }
 
 void Form1::openSettings(int tab, int mailTab) {
@@ -202,7 +225,7 @@ void Form1::LoadDesktopIconExtension() {
 }
 
 void Form1::startMailCheck() {
-    // The mail checker is not part of the program yet.
+    mail_->MnuMailChk_Click();
 }
 
 void Form1::MnuEnd_Click() {
@@ -213,7 +236,7 @@ void Form1::MnuEnd_Click() {
 }
 
 void Form1::closeRequest() {
-    if (mailBusy) {
+    if (mail_->mailBusy()) {
         Platform::instance().beep();
         return;
     }
@@ -226,7 +249,7 @@ void Form1::commitDataRequest(QSessionManager& manager) {
 }
 
 void Form1::sessionEnding(bool allowsInteraction, const std::function<void()>& cancel) {
-    if (mailBusy) {
+    if (mail_->mailBusy()) {
         Platform::instance().beep();
         if (allowsInteraction)
             cancel();
@@ -241,7 +264,7 @@ void Form1::endProgram() {
     if (ended_)
         return;
     ended_ = true;
-    Timer1.stop();
+    mail_->setMinuteTimerOn(false);
     emit ended(0);
 }
 

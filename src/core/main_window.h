@@ -15,6 +15,8 @@ namespace kova {
 
 class DesktopIconExtension;
 class Form1a;
+class Form2a;
+class MailChecker;
 class MailSettings;
 class SingleInstance;
 class TrayIcon;
@@ -60,10 +62,11 @@ public:
     // when it does not exist.
     MailSettings& mailSettings();
     bool hasEnded() const { return ended_; }
-    const QTimer& mailMinuteTimer() const { return Timer1; }
+    const QTimer& mailMinuteTimer() const;
+    MailChecker& mailChecker() const { return *mail_; }
+    // The mail result window if it exists, else nullptr.
+    Form2a* resultWindow() const;
 
-    // True while a POP3 exchange runs; a close request is refused meanwhile.
-    bool mailBusy = false;
     // Registration marker of the desktop-icon component: "1" once registration
     // has been tried in this run.
     QString Text4 = QStringLiteral("0");
@@ -81,6 +84,8 @@ private:
     void wireNotes();
     void wireLauncher();
     void wireSettings();
+    void wireMail();
+    Form2a* makeResultWindow();
     Form1a* makeSettingsDialog();
     void startMailCheck();
     void waitForTray();
@@ -94,9 +99,10 @@ private:
     // The launcher entries and their tray items.
     std::unique_ptr<Launcher> launcher_;
     SingleWindow<Form1a> settings_;
+    // The mail checker: its sockets, the minute and chaining timers.
+    std::unique_ptr<MailChecker> mail_;
+    SingleWindow<Form2a> result_;
     QStringList arguments_;
-    // Counts minutes for the automatic mail check.
-    QTimer Timer1;
     bool ended_ = false;
 };
 

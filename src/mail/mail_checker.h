@@ -80,6 +80,7 @@ public:
     static bool wantsMinuteTimer(const QString& interval);
     void setMinuteTimerOn(bool on);
     bool minuteTimerOn() const { return Timer1.isActive(); }
+    const QTimer& minuteTimer() const { return Timer1; }
     bool chainTimerOn() const { return Timer2.isActive(); }
 
     // The run's flags: account 2 pending (Text1), account 3 pending (Text2),

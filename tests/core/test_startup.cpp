@@ -1,6 +1,7 @@
 #include "core/default_mailer.h"
 #include "core/main_window.h"
 #include "core/tray_menus.h"
+#include "mail/mail_checker.h"
 #include "platform/settings.h"
 #include "platform/text_codec.h"
 
@@ -226,7 +227,7 @@ private slots:
         Session s;
         Form1 form;
         QVERIFY(form.Form_Load({}));
-        form.mailBusy = mailBusy;
+        form.mailChecker().setMailBusy(mailBusy);
         QSignalSpy ended(&form, &Form1::ended);
         const auto startsBefore = s.platform.started.size();
         form.menus().MnuEnd->trigger();
@@ -245,7 +246,7 @@ private slots:
         Form1 form;
         QVERIFY(form.Form_Load({}));
         QSignalSpy ended(&form, &Form1::ended);
-        form.mailBusy = true;
+        form.mailChecker().setMailBusy(true);
         form.closeRequest();
         QCOMPARE(s.platform.beeps, 1);
         QCOMPARE(ended.count(), 0);
@@ -253,7 +254,7 @@ private slots:
         QVERIFY(form.mailMinuteTimer().isActive());
 
         // Once the check is over the same request ends the program, without writing.
-        form.mailBusy = false;
+        form.mailChecker().setMailBusy(false);
         const QByteArray before = s.home.read("KovaShell.ini");
         form.closeRequest();
         QCOMPARE(s.platform.beeps, 1);
@@ -267,13 +268,13 @@ private slots:
         QVERIFY(form.Form_Load({}));
         QSignalSpy ended(&form, &Form1::ended);
         int cancels = 0;
-        form.mailBusy = true;
+        form.mailChecker().setMailBusy(true);
         form.sessionEnding(true, [&cancels] { ++cancels; });
         QCOMPARE(s.platform.beeps, 1);
         QCOMPARE(cancels, 1);
         QVERIFY(!form.hasEnded());
 
-        form.mailBusy = false;
+        form.mailChecker().setMailBusy(false);
         form.sessionEnding(true, [&cancels] { ++cancels; });
         QCOMPARE(cancels, 1);
         QCOMPARE(ended.count(), 1);

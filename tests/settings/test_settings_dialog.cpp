@@ -2,6 +2,7 @@
 #include "core/tray_menus.h"
 #include "launcher/launcher.h"
 #include "launcher/launcher_page.h"
+#include "mail/mail_checker.h"
 #include "platform/settings.h"
 #include "settings/settings_dialog.h"
 
@@ -85,9 +86,9 @@ private slots:
 
     void hiddenDialogIsShownWithoutLoadingAgain() {
         Running run;
-        run.form.mailBusy = true;
+        run.form.mailChecker().setMailBusy(true);
         MailSettings& live = run.form.mailSettings();
-        QVERIFY(!run.form.mailBusy); // loading clears the flag
+        QVERIFY(!run.form.mailChecker().mailBusy()); // loading clears the flag
         Form1a* hidden = run.form.settingsDialog();
         QVERIFY(hidden != nullptr && !hidden->isVisible());
         hidden->Text3[1]->setText(u"typed, not saved"_s);

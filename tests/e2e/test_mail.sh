@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# "メールチェック" from the tray menu against a real POP3 server (a private
+# Dovecot on 127.0.0.1) holding two messages: the result window
+# "KovaMailChecker" shows the count and size, its "メーラー起動" label turns
+# yellow.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../../scripts/lib/dovecot.sh"
+e2e_init "$1"
+
+# Dovecot's own users must reach the folder: not inside the private E2E_DIR.
+mail_dir=$(mktemp -d "${TMPDIR:-/tmp}/kova-dovecot.XXXXXX")
+chmod 0755 "$mail_dir"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+add_mailbox "$mail_dir" alice alicepw 2
+start_dovecot "$mail_dir" "$port" || { echo "SKIP: dovecot cannot run here"; rm -rf "$mail_dir"; exit 0; }
+# Stop the server too, keeping the test's status for the clean-up.
+trap 'status=$?; set +e; stop_dovecot; rm -rf "$mail_dir"; (exit "$status"); exit_cleanup' EXIT
+
+# Account 1 only; the rest as a first run leaves it.
+printf '[a1]\r\nb01=%s\r\nb02=127.0.0.1\r\nb03=alice\r\nb04=alicepw\r\nb5=0\r\nb7=True\r\n' \
+  "$port" >"$(settings_file)"
+
+window_titled() { windows_of "$KOVA_PID" | awk -F '\t' -v t="$1" '$4 == t { print $1 }'; }
+has_window_titled() { [[ -n $(window_titled "$1") ]]; }
+
+# yellow_share X Y W H: per cent of the box's pixels that are pure yellow.
+yellow_share() {
+  local yellow
+  yellow=$(import -window root -crop "$3x$4+$1+$2" -depth 8 txt:- | grep -c '#FFFF00' || true)
+  echo $((yellow * 100 / ($3 * $4)))
+}
+mailer_label_yellow() {
+  local x y w
+  read -r x y w _ < <(xwininfo -id "$result" | awk '
+    /Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+    /Width:/ { w = $2 } END { print x, y, w }')
+  # "メーラー起動" sits at the top right of the window.
+  (($(yellow_share $((x + w - 50)) $((y + 2)) 40 6) >= 50))
+}
+
+start_x --wm
+start_kovashell_with_icon
+open_tray_menu
+choose_tray_item メールチェッカー メールチェック
+wait_until "the result window" has_window_titled KovaMailChecker
+result=$(window_titled KovaMailChecker)
+wait_until "the mailer label to turn yellow" mailer_label_yellow
+echo "mail found: $(screenshot mail-found)"
+process_alive "$KOVA_PID" || fail "KovaShell ended"
+has_no_dialog "$KOVA_PID" KovaShell || fail "a message box appeared: $(screenshot message)"
