@@ -12,6 +12,8 @@ MailChecker::MailChecker(MailHooks hooks, QObject* parent, Winsock::Factory sock
       Winsock1(nullptr, socketFactory), Winsock2(nullptr, socketFactory) {
     Timer1.setInterval(kMinuteMs);
     Timer2.setInterval(kChainMs);
+    // A coarse timer may tick up to 5 % late, on every account of a run.
+    Timer2.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &MailChecker::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &MailChecker::Timer2_Timer);
     for (int i = 0; i < kMailAccountCount; ++i) {
