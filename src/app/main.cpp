@@ -1,6 +1,7 @@
 #include "core/main_window.h"
 #include "platform/japanese.h"
 #include "platform/unix_signals.h"
+#include "platform/x11_window.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -12,6 +13,10 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    // Without a display Qt would abort with a core dump, before anything of
+    // ours is written.
+    if (const int code = kova::refuseWithoutX11Display("KovaShell"))
+        return code;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KovaShell"));

@@ -7,6 +7,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -135,6 +136,27 @@ void raiseWithoutFocus(QWidget* window) {
     window->raise();
     if (xcb_connection_t* c = x11Connection())
         xcb_flush(c);
+}
+
+bool x11DisplayReachable() {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const bool ok = c != nullptr && xcb_connection_has_error(c) == 0;
+    if (c != nullptr)
+        xcb_disconnect(c);
+    return ok;
+}
+
+int refuseWithoutX11Display(const char* program) {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return 0; // another platform chosen on purpose (tests: offscreen)
+    if (x11DisplayReachable())
+        return 0;
+    std::fprintf(stderr,
+                 "%s: X11 のディスプレイに接続できません。X11 か XWayland が必要です"
+                 "（DISPLAY を確認してください）。\n",
+                 program);
+    return 1;
 }
 
 bool isKeptOutOfTaskbar(QWidget* window) {

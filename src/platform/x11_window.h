@@ -19,6 +19,15 @@ void setWindowLayer(QWidget* window, bool above, bool below);
 // connection's buffer until something else is sent.
 void raiseWithoutFocus(QWidget* window);
 
+// True when the X server named by $DISPLAY answers. Checked before the
+// application object is made: Qt's xcb platform aborts without one.
+bool x11DisplayReachable();
+
+// For a program started without a display: one line on standard error and
+// the exit code, when Qt would run on xcb and no X server answers; 0 when
+// the program can go on.
+int refuseWithoutX11Display(const char* program);
+
 // True when the window currently carries both states (tests, diagnostics).
 bool isKeptOutOfTaskbar(QWidget* window);
 
