@@ -9,6 +9,7 @@
 #include "mail/result_window.h"
 #include "notes/note_board.h"
 #include "platform/data_folder.h"
+#include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
 #include "platform/single_instance.h"
@@ -47,6 +48,8 @@ Form1::Form1(QObject* parent)
     hooks.openSettings = [this](int outer, int inner) { openSettings(outer, inner); };
     mail_ = std::make_unique<MailChecker>(std::move(hooks));
     wireMenus();
+    screens_ = std::make_unique<ScreenWatcher>();
+    connect(screens_.get(), &ScreenWatcher::screensChanged, this, &Form1::rescueWindows);
 }
 
 Form1::~Form1() = default;
@@ -145,6 +148,17 @@ Form2a* Form1::makeResultWindow() {
     hooks.closeSockets = [this] { mail_->closeSockets(); };
     hooks.mailer = [this] { return mailSettings().mailer(); };
     return new Form2a(std::move(hooks));
+}
+
+void Form1::rescueWindows() {
+    notes_->rescueWindows();
+    const QList<QRect> areas = screenAreas();
+    const auto rescue = [&areas](QWidget* w) {
+        if (w != nullptr && w->isVisible())
+            w->move(keepReachable(w->frameGeometry(), areas).topLeft());
+    };
+    rescue(settings_.existing());
+    rescue(result_.existing());
 }
 
 Form2a* Form1::resultWindow() const {

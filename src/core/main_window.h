@@ -17,6 +17,7 @@ class DesktopIconExtension;
 class Form1a;
 class Form2a;
 class MailChecker;
+class ScreenWatcher;
 class MailSettings;
 class SingleInstance;
 class TrayIcon;
@@ -43,6 +44,8 @@ public:
     void MnuEnd_Click();
     // A close request from the platform (session end, SIGTERM ...).
     void closeRequest();
+    // The screens changed: every window of ours onto a screen.
+    void rescueWindows();
     void commitDataRequest(QSessionManager& manager);
     // The session is ending: the guarded exit, or a refusal that the session
     // manager hears of through `cancel` when it lets us interact.
@@ -102,6 +105,7 @@ private:
     // The mail checker: its sockets, the minute and chaining timers.
     std::unique_ptr<MailChecker> mail_;
     SingleWindow<Form2a> result_;
+    std::unique_ptr<ScreenWatcher> screens_;
     QStringList arguments_;
     bool ended_ = false;
 };

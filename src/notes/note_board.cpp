@@ -224,6 +224,13 @@ void NoteBoard::takeNoteForEditing(Form5a* window) {
 }
 
 // The editor counts as open while the timer dialog stands in for it.
+void NoteBoard::rescueWindows() {
+    for (Form5a* w : std::as_const(windows_))
+        w->keepOnScreen();
+    if (Form4a* editor = editor_.existing())
+        editor->rescue();
+}
+
 Form4a* NoteBoard::editorWindow() const {
     return editor_.existing();
 }

@@ -103,6 +103,9 @@ public:
     void addHiddenNoteEntry(int number, const QString& noteText);
     void takeNoteForEditing(Form5a* window);
 
+    // The screens changed: every note (and the editor) back on one.
+    void rescueWindows();
+
     bool editorVisible() const;
     bool openEditor(Form5a* editedOrNull);
     // The open editor, or nullptr.

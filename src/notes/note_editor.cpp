@@ -182,6 +182,12 @@ void Form4a::keepOnScreen() {
     move(keepWhollyOnScreen(frameRect(), areas).topLeft());
 }
 
+void Form4a::rescue() {
+    move(keepReachable(frameRect(), screenAreas()).topLeft());
+    if (Form6a* dialog = timerDialog_.existing())
+        dialog->move(keepReachable(dialog->frameGeometry(), screenAreas()).topLeft());
+}
+
 QPoint Form4a::savedPlace() const {
     // The editor and every new note open here: a place with the title bar
     // off every screen would leave them out of reach for good.

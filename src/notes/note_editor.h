@@ -83,6 +83,9 @@ public:
     int leftTwips() const;
     // Shrinks to the screen if needed and moves the whole frame onto it.
     void keepOnScreen();
+    // The screens changed: the editor (or its timer dialog) onto a screen
+    // when it is on none.
+    void rescue();
 
 signals:
     // Closed: the editor is gone for its owner from now on.

@@ -55,6 +55,10 @@ public:
     void setPlaceTwips(int top, int left);
     int topTwips() const;
     int leftTwips() const;
+    // Back to the saved place when it is on a screen again, else onto the
+    // nearest screen; a place the user chose is kept. The files keep the
+    // saved place until the user moves the note.
+    void keepOnScreen() { placeOnScreen(); }
 
     bool hasTimer() const { return !Text4.isEmpty(); }
     // The countdown: recompute the line, alarm when due, then the width rule.

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <optional>
 
 namespace kova {
 
@@ -62,7 +63,40 @@ QRect keepWhollyOnScreen(const QRect& frame, const QList<QRect>& areas) {
     return i < 0 ? frame : clampInto(frame, areas.at(i));
 }
 
+namespace {
+std::optional<QList<QRect>> g_fixedAreas;
+} // namespace
+
+FixedScreenAreas::FixedScreenAreas(const QList<QRect>& areas) {
+    g_fixedAreas = areas;
+}
+
+FixedScreenAreas::~FixedScreenAreas() {
+    g_fixedAreas.reset();
+}
+
+void FixedScreenAreas::set(const QList<QRect>& areas) {
+    g_fixedAreas = areas;
+}
+
+ScreenWatcher::ScreenWatcher(QObject* parent) : QObject(parent) {
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        watch(screen);
+        emit screensChanged();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &ScreenWatcher::screensChanged);
+}
+
+void ScreenWatcher::watch(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, &ScreenWatcher::screensChanged);
+    connect(screen, &QScreen::availableGeometryChanged, this, &ScreenWatcher::screensChanged);
+}
+
 QList<QRect> screenAreas() {
+    if (g_fixedAreas)
+        return *g_fixedAreas;
     QList<QRect> areas;
     for (const QScreen* screen : QGuiApplication::screens())
         areas << screen->availableGeometry();

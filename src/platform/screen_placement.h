@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QRect>
+
+class QScreen;
 
 namespace kova {
 
@@ -19,5 +22,30 @@ QRect keepWhollyOnScreen(const QRect& frame, const QList<QRect>& areas);
 
 // The available areas of the screens now attached.
 QList<QRect> screenAreas();
+
+// Stands in for the attached screens while it lives (tests: a monitor
+// unplugged or plugged in again).
+class FixedScreenAreas {
+public:
+    explicit FixedScreenAreas(const QList<QRect>& areas);
+    ~FixedScreenAreas();
+    FixedScreenAreas(const FixedScreenAreas&) = delete;
+    FixedScreenAreas& operator=(const FixedScreenAreas&) = delete;
+    void set(const QList<QRect>& areas);
+};
+
+// Tells when the screens change while running: one added or removed, or
+// one's geometry or free area changed.
+class ScreenWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit ScreenWatcher(QObject* parent = nullptr);
+
+signals:
+    void screensChanged();
+
+private:
+    void watch(QScreen* screen);
+};
 
 } // namespace kova
