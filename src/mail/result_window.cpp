@@ -32,14 +32,6 @@ void paint(QLabel* label, const QColor& back, const QColor& fore) {
     label->setPalette(palette);
 }
 
-int twipsSetting(const SettingKey& key) {
-    bool ok = false;
-    const double value = ReadSetting(key).trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return 0;
-    return int(std::clamp(std::round(value), -15000000.0, 15000000.0));
-}
-
 // The program of a command line, as the desktop would find it; empty when
 // there is none (an empty line, no such file, not a program).
 QString programOf(const QString& commandLine, QStringList* arguments) {
@@ -95,7 +87,8 @@ Form2a::Form2a(Hooks hooks) : QWidget(nullptr, Qt::Window), hooks_(std::move(hoo
 Form2a::~Form2a() = default;
 
 void Form2a::Form_Load() {
-    move(twipsToPixels(twipsSetting(kmc::left)), twipsToPixels(twipsSetting(kmc::Top)));
+    move(twipsToPixels(twipsFromText(ReadSetting(kmc::left))),
+         twipsToPixels(twipsFromText(ReadSetting(kmc::Top))));
     move(keepWhollyOnScreen(QRect(pos(), size()), screenAreas()).topLeft());
 }
 

@@ -26,15 +26,6 @@ QColor colorFrom(const QString& text, const QColor& fallback) {
     return ok ? color : fallback;
 }
 
-int twipsFrom(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return 0;
-    // Far beyond any desktop; the window is moved onto a screen anyway.
-    return int(std::clamp(std::round(value), -15000000.0, 15000000.0));
-}
-
 } // namespace
 
 QString zOrderText(ZOrder state) {
@@ -73,8 +64,8 @@ NoteRecord NoteRecord::fromFields(const QStringList& fields, const QString& text
     r.backColor = colorFrom(field(FieldBackColor), r.backColor);
     r.foreColor = colorFrom(field(FieldForeColor), r.foreColor);
     r.visible = field(FieldVisible) != kFlagFalse;
-    r.top = twipsFrom(field(FieldTop));
-    r.left = twipsFrom(field(FieldLeft));
+    r.top = twipsFromText(field(FieldTop));
+    r.left = twipsFromText(field(FieldLeft));
     r.timer = {field(FieldTimerYear), field(FieldTimerMonth), field(FieldTimerDay),
                field(FieldTimerHour), field(FieldTimerMinute)};
     r.zOrder = zOrderFromText(field(FieldZOrder));

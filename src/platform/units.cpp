@@ -1,8 +1,17 @@
 #include "units.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kova {
+
+int twipsFromText(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return 0;
+    return int(std::clamp(std::round(value), -15000000.0, 15000000.0));
+}
 
 long long leadingNumber(const QString& text) {
     const QString t = text.trimmed();

@@ -23,6 +23,11 @@ inline int pixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
+// A position or size in twips as the files write it ("1530", "1530.5");
+// 0 for text that is no number, clamped far beyond any desktop (the window
+// is put onto a screen anyway).
+int twipsFromText(const QString& text);
+
 // The leading decimal number of a text, 0 when it does not start with one.
 long long leadingNumber(const QString& text);
 

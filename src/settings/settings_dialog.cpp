@@ -99,14 +99,6 @@ QString truthText(bool on) {
     return on ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-int twipsSetting(const SettingKey& key) {
-    bool ok = false;
-    const double value = ReadSetting(key).trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return 0; // the first-run value
-    return int(std::clamp(std::round(value), -15000000.0, 15000000.0));
-}
-
 const std::array<SettingKey, 4> kAccountKeys[kMailAccountCount] = {
     {a1::b01, a1::b02, a1::b03, a1::b04},
     {a1::b11, a1::b12, a1::b13, a1::b14},
@@ -348,7 +340,8 @@ void Form1a::Form_Load() {
     Option2[0]->setChecked(truthValue(ReadSetting(a1::b7)).value_or(true));
     Option2[1]->setChecked(truthValue(ReadSetting(a1::b8)).value_or(false));
 
-    move(twipsToPixels(twipsSetting(Option::Left)), twipsToPixels(twipsSetting(Option::Top)));
+    move(twipsToPixels(twipsFromText(ReadSetting(Option::Left))),
+         twipsToPixels(twipsFromText(ReadSetting(Option::Top))));
     move(keepWhollyOnScreen(QRect(pos(), size()), screenAreas()).topLeft());
 
     Label14->setText(ReadSetting(Fusen::FontName));
