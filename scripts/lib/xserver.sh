@@ -273,8 +273,28 @@ start_kovashell() {
 # Opens the tray menu with a right press on the icon: the menu must be up
 # before the button is released.
 open_tray_menu() {
-  point_at_tray_icon
-  xdotool mousedown 3
-  wait_until "the tray menu to open on the right press" has_popup "$KOVA_PID"
-  xdotool mouseup 3
+  # Right after a menu item was chosen, the closing menu may still hold the
+  # pointer and eat a press: wait for it to go, and press again if needed.
+  wait_until "the previous menu to close" has_no_popup "$KOVA_PID"
+  local try
+  for try in 1 2 3; do
+    point_at_tray_icon
+    xdotool mousedown 3
+    if E2E_TIMEOUT=3 try_until has_popup "$KOVA_PID"; then
+      xdotool mouseup 3
+      return 0
+    fi
+    xdotool mouseup 3
+    sleep 0.5
+  done
+  fail "the tray menu did not open on the right press: $(screenshot no-menu)"
+}
+
+# try_until COMMAND...: like wait_until, but returns false instead of failing.
+try_until() {
+  local deadline=$((SECONDS + E2E_TIMEOUT))
+  until "$@" >/dev/null; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
 }
