@@ -116,14 +116,15 @@ process_gone() { ! process_alive "$1"; }
 # stop_process PID: SIGTERM, then SIGKILL if it has not ended within 5 s.
 stop_process() {
   local pid=$1 i
-  process_alive "$pid" || { wait "$pid" 2>/dev/null; return 0; }
+  # A process ended by the signal reports a failing status; not ours.
+  process_alive "$pid" || { wait "$pid" 2>/dev/null || true; return 0; }
   kill -TERM "$pid" 2>/dev/null
   for ((i = 0; i < 50; i++)); do
     process_alive "$pid" || break
     sleep 0.1
   done
   process_alive "$pid" && kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null || true
   return 0
 }
 
@@ -136,7 +137,7 @@ exit_status_of() {
 
 # --- the X display ---------------------------------------------------------
 
-# start_x [--wm]: a private Xvfb with trayer as the tray host (and openbox as
+# start_x [--wm] [--no-tray]: a private Xvfb with trayer as the tray host (and openbox as
 # window manager with --wm). Sets DISPLAY.
 start_x() {
   local display_file=$E2E_DIR/display
@@ -150,15 +151,27 @@ start_x() {
   export DISPLAY=:$(tr -dc '0-9' <"$display_file")
   E2E_OWN_DISPLAY=$DISPLAY
 
-  if [[ ${1:-} == --wm ]]; then
+  local wm="" tray=1 option
+  for option in "$@"; do
+    case $option in
+      --wm) wm=1 ;;
+      --no-tray) tray="" ;;
+    esac
+  done
+  if [[ -n $wm ]]; then
     openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
     wait_until "openbox to manage the screen" window_manager_running
   fi
+  [[ -z $tray ]] || start_tray
+}
 
+# start_tray: trayer as the tray host; its pid in TRAY_PID.
+start_tray() {
   trayer --edge top --align right --widthtype request --height 32 \
-    --transparent false --tint 0x808080 >"$E2E_DIR/trayer.log" 2>&1 &
-  E2E_PIDS+=($!)
+    --transparent false --tint 0x808080 >>"$E2E_DIR/trayer.log" 2>&1 &
+  TRAY_PID=$!
+  E2E_PIDS+=("$TRAY_PID")
   wait_until "trayer's panel" tray_panel_id
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/default_mailer.h"
 #include "core/first_run_settings.h"
+#include "core/tray_handle.h"
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
 #include "launcher/launcher.h"
@@ -14,16 +15,15 @@
 #include "platform/settings.h"
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
+#include "platform/tray_watcher.h"
 #include "platform/units.h"
 #include "settings/settings_dialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QDeadlineTimer>
 #include <QMenu>
 #include <QSessionManager>
-#include <QThread>
 
 // The icon lives in this static library; register its resources explicitly.
 static void initResources() {
@@ -186,27 +186,66 @@ MailSettings& Form1::mailSettings() {
     return *settings_.get();
 }
 
-void Form1::waitForTray() {
-    // At log-on the panel may come up after us, and Qt picks its tray backend
-    // once: give the panel a moment before the icon is created.
-    const QDeadlineTimer deadline(10000);
-    while (!Platform::instance().trayAvailable() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-        QThread::msleep(100);
+void Form1::AddTrayIcon() {
+    // Qt picks its tray backend when the icon is made, so the icon is made
+    // once a tray host is there; start-up does not wait for one. Without a
+    // tray the handle stands in, after a wait that lets a panel starting
+    // with the session come up first.
+    trayWatcher_ = std::make_unique<TrayWatcher>();
+    connect(trayWatcher_.get(), &TrayWatcher::availabilityChanged, this, &Form1::trayChanged);
+    if (Platform::instance().trayAvailable() || trayWatcher_->trayAvailable()) {
+        makeTrayIcon();
+        return;
     }
+    handleWait_.setSingleShot(true);
+    handleWait_.setInterval(kTrayWaitMs);
+    connect(&handleWait_, &QTimer::timeout, this, [this] {
+        if (!tray_)
+            showHandle(true);
+    });
+    handleWait_.start();
 }
 
-void Form1::AddTrayIcon() {
-    waitForTray();
+void Form1::makeTrayIcon() {
     tray_ = std::make_unique<TrayIcon>(QIcon(QStringLiteral(":/kovashell.png")),
                                        QStringLiteral("KovaShell"));
     connect(tray_.get(), &TrayIcon::message, this, &Form1::trayMessage);
     tray_->add();
 }
 
+void Form1::trayChanged(bool available) {
+    if (ended_)
+        return;
+    if (available) {
+        handleWait_.stop();
+        if (!tray_)
+            makeTrayIcon();
+        showHandle(false);
+    } else if (!handleWait_.isActive()) {
+        showHandle(true);
+    }
+}
+
+void Form1::showHandle(bool shown) {
+    if (!shown) {
+        if (handle_)
+            handle_->hide();
+        return;
+    }
+    if (!handle_) {
+        handle_ = std::make_unique<TrayHandle>(QIcon(QStringLiteral(":/kovashell.png")));
+        connect(handle_.get(), &TrayHandle::message, this, &Form1::trayMessage);
+    }
+    if (!handle_->isVisible())
+        handle_->showAtItsPlace();
+}
+
 void Form1::RemoveTrayIcon() {
+    handleWait_.stop();
     if (tray_)
         tray_->remove();
+    if (handle_)
+        handle_->hide();
 }
 
 void Form1::trayMessage(int number) {

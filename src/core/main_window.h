@@ -21,6 +21,8 @@ class ScreenWatcher;
 class MailSettings;
 class SingleInstance;
 class TrayIcon;
+class TrayHandle;
+class TrayWatcher;
 class TrayMenus;
 class NoteBoard;
 class Launcher;
@@ -30,6 +32,9 @@ class Launcher;
 class Form1 : public QObject {
     Q_OBJECT
 public:
+    // How long start-up leaves a panel to come up before the handle shows.
+    static constexpr int kTrayWaitMs = 10000;
+
     explicit Form1(QObject* parent = nullptr);
     ~Form1() override;
 
@@ -91,10 +96,17 @@ private:
     Form2a* makeResultWindow();
     Form1a* makeSettingsDialog();
     void startMailCheck();
-    void waitForTray();
+    void makeTrayIcon();
+    void trayChanged(bool available);
+    void showHandle(bool shown);
 
     std::unique_ptr<TrayMenus> menus_;
     std::unique_ptr<TrayIcon> tray_;
+    // Where there is no tray: who tells when one comes or goes, the handle
+    // that stands in meanwhile, and the wait before it is shown at start.
+    std::unique_ptr<TrayWatcher> trayWatcher_;
+    std::unique_ptr<TrayHandle> handle_;
+    QTimer handleWait_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<DesktopIconExtension> desktopIcon_;
     // The posted notes, their store and commands.

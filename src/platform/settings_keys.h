@@ -56,6 +56,12 @@ inline constexpr char kSection[] = "desktop";
 inline constexpr SettingKey click{kSection, "click"};
 } // namespace desktop
 
+// The stand-in for the tray icon on a desktop without a tray: its place.
+namespace handle {
+inline constexpr char kSection[] = "handle";
+inline constexpr SettingKey Top{kSection, "Top"}, Left{kSection, "Left"};
+} // namespace handle
+
 // Launcher entries: key "0" to "19" holds entry n's name (Lunch0) and its
 // command line (Lunch1).
 namespace Lunch0 {

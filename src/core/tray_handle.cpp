@@ -1,0 +1,91 @@
+#include "core/tray_handle.h"
+
+#include "platform/screen_placement.h"
+#include "platform/settings.h"
+#include "platform/tray_icon.h"
+#include "platform/units.h"
+#include "platform/x11_window.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace kova {
+
+namespace {
+constexpr int kSize = 32; // the tray icon's picture
+} // namespace
+
+TrayHandle::TrayHandle(const QIcon& icon)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      picture_(icon.pixmap(kSize, kSize)) {
+    setWindowTitle(QStringLiteral("KovaShell"));
+    setToolTip(QStringLiteral("KovaShell"));
+    setFixedSize(kSize, kSize);
+    // Never takes the keyboard from the program the user is typing in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
+void TrayHandle::showAtItsPlace() {
+    const QString top = ReadSetting(handle::Top);
+    const QString left = ReadSetting(handle::Left);
+    QPoint place;
+    if (top.isEmpty() || left.isEmpty()) {
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        const QRect area =
+            primary != nullptr ? primary->availableGeometry() : QRect(0, 0, 640, 480);
+        place = QPoint(area.right() - kSize + 1, area.top());
+    } else {
+        place = QPoint(twipsToPixels(twipsFromText(left)), twipsToPixels(twipsFromText(top)));
+    }
+    move(keepWhollyOnScreen(QRect(place, size()), screenAreas()).topLeft());
+    show();
+}
+
+bool TrayHandle::event(QEvent* event) {
+    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible()))
+        keepOutOfTaskbar(this);
+    return QWidget::event(event);
+}
+
+void TrayHandle::paintEvent(QPaintEvent*) {
+    QPainter(this).drawPixmap(rect(), picture_);
+}
+
+void TrayHandle::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        emit message(kTrayRightButtonDown);
+    } else if (event->button() == Qt::LeftButton) {
+        dragging_ = true;
+        moved_ = false;
+        grab_ = event->globalPosition().toPoint() - pos();
+    }
+}
+
+void TrayHandle::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton))
+        return;
+    move(event->globalPosition().toPoint() - grab_);
+    moved_ = true;
+}
+
+void TrayHandle::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !dragging_)
+        return;
+    dragging_ = false;
+    if (!moved_)
+        return;
+    move(keepWhollyOnScreen(QRect(event->globalPosition().toPoint() - grab_, size()), screenAreas())
+             .topLeft());
+    WriteSetting(handle::Top, QString::number(pixelsToTwips(y())));
+    WriteSetting(handle::Left, QString::number(pixelsToTwips(x())));
+}
+
+void TrayHandle::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit message(kTrayLeftDoubleClick);
+}
+
+} // namespace kova
