@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Idle benchmark: KovaShell with 101 stored notes on a desktop without a tray
+# (so the handle stands in), left alone for a minute; prints how often the
+# process woke up meanwhile (context switches from /proc), beside the design's
+# own timers (none here: no note has a timer and the mail interval is 0).
+#
+#   bench/run-idle.sh [SECONDS]     (default 60)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KOVA_BENCH_BUILD:-$root/build-release}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -j2 -C "$build" KovaShell kovashell-regsvr kovashell-loadinproc KovaShellComponent >/dev/null
+
+# shellcheck source=../scripts/lib/xserver.sh
+source "$root/scripts/lib/xserver.sh"
+# shellcheck source=../scripts/lib/note_files.sh
+source "$root/scripts/lib/note_files.sh"
+KOVASHELL=$build/bin/KovaShell
+E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kova-bench.XXXXXX")
+E2E_ARTIFACTS=$E2E_DIR/artifacts
+mkdir -p "$E2E_ARTIFACTS"
+exit_traps
+private_home
+register_desktop_icon_component
+start_x --no-tray
+seconds=${1:-60}
+
+for n in $(seq 0 100); do
+  write_note_files "$KOVASHELL_HOME" "$n" "メモ $n" top=$(((n / 10) * 1050 + 600)) left=$(((n % 10) * 1500))
+done
+start_kovashell
+handle_shown() { windows_of "$KOVA_PID" | awk -F '\t' '$4 == "KovaShell"' | grep -q .; }
+E2E_TIMEOUT=40 wait_until "the handle" handle_shown
+sleep 2
+switches() {
+  awk '/^voluntary_ctxt_switches|^nonvoluntary_ctxt_switches/ { n += $2 } END { print n }' \
+    /proc/"$KOVA_PID"/task/*/status
+}
+before=$(switches)
+sleep "$seconds"
+after=$(switches)
+echo "idle for ${seconds} s with 101 notes and the handle: $((after - before)) wake-ups (context switches, all threads)"
