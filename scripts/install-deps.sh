@@ -13,6 +13,8 @@ PACKAGES=(
   qt6-translations-l10n fonts-ipafont-gothic
   # a virtual display with a tray host and a window manager
   xvfb xauth trayer openbox dbus-x11
+  # an X server whose screen can change size while a test runs
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # driving and looking at the desktop in the end-to-end tests
   xdotool imagemagick x11-utils wmctrl
   # desktop settings (desktop icons) and a real POP3 server for the mail tests
