@@ -50,6 +50,8 @@ Form1::Form1(QObject* parent)
     wireMenus();
     screens_ = std::make_unique<ScreenWatcher>();
     connect(screens_.get(), &ScreenWatcher::screensChanged, this, &Form1::rescueWindows);
+    handleWait_.setSingleShot(true);
+    handleWait_.setInterval(kTrayWaitMs);
 }
 
 Form1::~Form1() = default;
@@ -159,6 +161,7 @@ void Form1::rescueWindows() {
     };
     rescue(settings_.existing());
     rescue(result_.existing());
+    rescue(handle_.get());
 }
 
 Form2a* Form1::resultWindow() const {
@@ -197,8 +200,6 @@ void Form1::AddTrayIcon() {
         makeTrayIcon();
         return;
     }
-    handleWait_.setSingleShot(true);
-    handleWait_.setInterval(kTrayWaitMs);
     connect(&handleWait_, &QTimer::timeout, this, [this] {
         if (!tray_)
             showHandle(true);

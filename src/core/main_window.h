@@ -74,6 +74,10 @@ public:
     MailChecker& mailChecker() const { return *mail_; }
     // The mail result window if it exists, else nullptr.
     Form2a* resultWindow() const;
+    // The stand-in for the tray icon if it was ever shown, else nullptr.
+    TrayHandle* trayHandle() const { return handle_.get(); }
+    // Before Form_Load: how long to wait for a tray host (tests shorten it).
+    void setTrayWait(int ms) { handleWait_.setInterval(ms); }
 
     // Registration marker of the desktop-icon component: "1" once registration
     // has been tried in this run.

@@ -6,11 +6,9 @@
 #include "platform/units.h"
 #include "platform/x11_window.h"
 
-#include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 
 namespace kova {
 
@@ -31,16 +29,15 @@ TrayHandle::TrayHandle(const QIcon& icon)
 void TrayHandle::showAtItsPlace() {
     const QString top = ReadSetting(handle::Top);
     const QString left = ReadSetting(handle::Left);
+    const QList<QRect> areas = screenAreas();
     QPoint place;
     if (top.isEmpty() || left.isEmpty()) {
-        const QScreen* primary = QGuiApplication::primaryScreen();
-        const QRect area =
-            primary != nullptr ? primary->availableGeometry() : QRect(0, 0, 640, 480);
-        place = QPoint(area.right() - kSize + 1, area.top());
+        const QRect primary = areas.value(0, QRect(0, 0, 640, 480));
+        place = QPoint(primary.right() - kSize + 1, primary.top());
     } else {
         place = QPoint(twipsToPixels(twipsFromText(left)), twipsToPixels(twipsFromText(top)));
     }
-    move(keepWhollyOnScreen(QRect(place, size()), screenAreas()).topLeft());
+    move(keepWhollyOnScreen(QRect(place, size()), areas).topLeft());
     show();
 }
 

@@ -20,7 +20,7 @@ QRect keepReachable(const QRect& frame, const QList<QRect>& areas);
 // keeps its top-left corner (and so its title bar) on it.
 QRect keepWhollyOnScreen(const QRect& frame, const QList<QRect>& areas);
 
-// The available areas of the screens now attached.
+// The available areas of the screens now attached, the primary first.
 QList<QRect> screenAreas();
 
 // Stands in for the attached screens while it lives (tests: a monitor

@@ -34,7 +34,7 @@ public:
                                       QWidget* parent) override;
     std::optional<QString> chooseFolder(const QString& title, const QString& start,
                                         QWidget* parent) override;
-    bool trayAvailable() override { return true; }
+    bool trayAvailable() override { return tray; }
     // Counted in `logOffs`; answers `logOffSucceeds`.
     bool logOff() override {
         ++logOffs;
@@ -54,6 +54,7 @@ public:
     QList<QPair<QString, QStringList>> fileDialogs;
     QList<QPair<QString, QString>> folderDialogs;
     bool startSucceeds = true;
+    bool tray = true; // whether a tray host is there
 
     QStringList messages;
     QList<Buttons> messageButtons;
