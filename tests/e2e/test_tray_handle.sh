@@ -66,4 +66,8 @@ wait_until "the handle to go" has_no_handle
 echo "with a tray: $(screenshot tray)"
 stop_process "$TRAY_PID"
 wait_until "the handle back without a tray" has_handle
+# And once more: the icon made earlier docks in the new tray.
+start_tray
+wait_until "the tray icon in the second tray" tray_icon_shown
+wait_until "the handle to go again" has_no_handle
 process_alive "$KOVA_PID" || fail "KovaShell ended"
