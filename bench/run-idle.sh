@@ -6,23 +6,9 @@
 #
 #   bench/run-idle.sh [SECONDS]     (default 60)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${KOVA_BENCH_BUILD:-$root/build-release}
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -j2 -C "$build" KovaShell kovashell-regsvr kovashell-loadinproc KovaShellComponent >/dev/null
-
-# shellcheck source=../scripts/lib/xserver.sh
-source "$root/scripts/lib/xserver.sh"
-# shellcheck source=../scripts/lib/note_files.sh
-source "$root/scripts/lib/note_files.sh"
-KOVASHELL=$build/bin/KovaShell
-E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kova-bench.XXXXXX")
-E2E_ARTIFACTS=$E2E_DIR/artifacts
-mkdir -p "$E2E_ARTIFACTS"
-exit_traps
-private_home
-register_desktop_icon_component
-start_x --no-tray
+source "$(dirname "$0")/lib.sh"
+bench_build
+bench_desktop --no-tray
 seconds=${1:-60}
 
 for n in $(seq 0 100); do

@@ -8,23 +8,9 @@
 #
 #   bench/run-startup.sh [RUNS]     (default 15)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${KOVA_BENCH_BUILD:-$root/build-release}
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -j2 -C "$build" KovaShell kovashell-regsvr kovashell-loadinproc KovaShellComponent startup_bench
-
-# shellcheck source=../scripts/lib/xserver.sh
-source "$root/scripts/lib/xserver.sh"
-# shellcheck source=../scripts/lib/note_files.sh
-source "$root/scripts/lib/note_files.sh"
-KOVASHELL=$build/bin/KovaShell
-E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kova-bench.XXXXXX")
-E2E_ARTIFACTS=$E2E_DIR/artifacts
-mkdir -p "$E2E_ARTIFACTS"
-exit_traps
-private_home
-register_desktop_icon_component
-start_x
+source "$(dirname "$0")/lib.sh"
+bench_build startup_bench
+bench_desktop
 runs=${1:-15}
 
 "$build/bin/startup_bench" "$build/bin/KovaShell" "$runs"
