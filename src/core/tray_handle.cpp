@@ -17,13 +17,17 @@ constexpr int kSize = 32; // the tray icon's picture
 } // namespace
 
 TrayHandle::TrayHandle(const QIcon& icon)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
       picture_(icon.pixmap(kSize, kSize)) {
     setWindowTitle(QStringLiteral("KovaShell"));
     setToolTip(QStringLiteral("KovaShell"));
     setFixedSize(kSize, kSize);
-    // Never takes the keyboard from the program the user is typing in.
+    // Never takes the keyboard from the program the user is typing in, not
+    // even when pressed.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The tip shows as the tray icon's does, whichever window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 }
 
 void TrayHandle::showAtItsPlace() {
@@ -42,8 +46,10 @@ void TrayHandle::showAtItsPlace() {
 }
 
 bool TrayHandle::event(QEvent* event) {
-    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible()))
+    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible())) {
         keepOutOfTaskbar(this);
+        showOnAllDesktops(this);
+    }
     return QWidget::event(event);
 }
 

@@ -116,6 +116,30 @@ void keepOutOfTaskbar(QWidget* window) {
     xcb_flush(c);
 }
 
+void showOnAllDesktops(QWidget* window) {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+        return;
+    const auto id = xcb_window_t(window->internalWinId());
+    const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
+    constexpr uint32_t kAll = 0xFFFFFFFF;
+    // The initial desktop of an unmapped window ...
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &kAll);
+    // ... and the window manager's request for a mapped one.
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = desktop;
+    event.data.data32[0] = kAll;
+    event.data.data32[1] = 1; // normal application
+    xcb_send_event(c, 0, rootOf(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+}
+
 void setWindowLayer(QWidget* window, bool above, bool below) {
     xcb_connection_t* c = x11Connection();
     if (c == nullptr || window == nullptr || window->internalWinId() == 0)

@@ -10,6 +10,11 @@ namespace kova {
 // and before each show. Does nothing off X11.
 void keepOutOfTaskbar(QWidget* window);
 
+// Shows a window on every virtual desktop (_NET_WM_DESKTOP 0xFFFFFFFF), as
+// a panel's tray icon is. Call it on QEvent::Show and QEvent::WinIdChange,
+// like keepOutOfTaskbar. Does nothing off X11.
+void showOnAllDesktops(QWidget* window);
+
 // Puts a shown window into the window manager's layer above (or below) the
 // ordinary windows, or back into the ordinary layer, without remapping it.
 void setWindowLayer(QWidget* window, bool above, bool below);

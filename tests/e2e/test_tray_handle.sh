@@ -22,7 +22,15 @@ source "$(dirname "$0")/../../scripts/lib/note_files.sh"
 write_note_files "$KOVASHELL_HOME" 0 "a note" top=3000 left=3000
 note_shown() { [[ -n $(note_ids) ]]; }
 
-start_x --no-tray
+start_x --wm --no-tray
+# The window the user types in; the handle never takes the keyboard from it.
+xmessage -geometry 300x100+100+400 "typing here" >"$E2E_DIR/xmessage.log" 2>&1 &
+E2E_PIDS+=($!)
+typing_window() { xdotool search --onlyvisible --classname xmessage 2>/dev/null | head -n 1; }
+wait_until "the window the user types in" typing_window
+typing=$(typing_window)
+wait_until "that window to have the keyboard" focus_on "$typing"
+keyboard_stays() { [[ $(xdotool getwindowfocus) == "$((typing))" ]] || fail "$1 took the keyboard"; }
 start_kovashell
 # The notes do not wait for a tray.
 E2E_TIMEOUT=5 wait_until "the note at once, without a tray" note_shown
@@ -33,6 +41,20 @@ read -r x y < <(geometry "$handle")
 echo "handle at $x,$y: $(screenshot handle)"
 ((x >= 1024 - 40 && y <= 8)) || fail "the handle is not at the top right: $x,$y"
 tray_icon_absent || fail "a tray icon without a tray"
+keyboard_stays "the handle's showing"
+# Reachable on every virtual desktop, as a panel's icon is.
+xprop -id "$handle" _NET_WM_DESKTOP | grep -q '= 4294967295$' || fail "the handle is on one desktop only"
+
+# A right press and Escape: the menu comes and goes, the keyboard comes back.
+xdotool mousemove $((x + 16)) $((y + 16)) mousedown 3
+wait_until "the tray menu on the handle" has_popup "$KOVA_PID"
+xdotool mouseup 3 key Escape
+wait_until "the menu to close" has_no_popup "$KOVA_PID"
+keyboard_stays "pressing the handle"
+# Its tip shows while another window is active, as the tray icon's does.
+has_tip() { windows_of "$KOVA_PID" | awk -F '\t' '$3 == "TOOLTIP" && $4 == "KovaShell"' | grep -q .; }
+xdotool mousemove $((x + 10)) $((y + 10)) sleep 0.3 mousemove $((x + 14)) $((y + 14))
+wait_until "the handle's tip" has_tip
 
 # A right press opens the tray menu; "[新規作成]" from it opens the editor.
 xdotool mousemove $((x + 16)) $((y + 16)) mousedown 3
