@@ -13,6 +13,8 @@ PACKAGES=(
   qt6-translations-l10n fonts-ipafont-gothic
   # a virtual display with a tray host and a window manager
   xvfb xauth trayer openbox dbus-x11
+  # a private session bus (the status-notifier tray test)
+  dbus-daemon
   # an X server whose screen can change size while a test runs
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # driving and looking at the desktop in the end-to-end tests
