@@ -1,8 +1,8 @@
 #include "remover.h"
 
 #include "platform/seam.h"
-#include "remover/remover_special_folder.h"
 #include "remover/remover_texts.h"
+#include "settings/special_folder.h"
 #include "shellext/component_names.h"
 
 #include <QFile>

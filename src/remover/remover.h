@@ -5,10 +5,6 @@
 
 namespace kova::remover {
 
-// The autostart entry the main program's settings dialog writes into the
-// Startup folder.
-inline const QString kAutostartFileName = QStringLiteral("KovaShell.desktop");
-
 // Platform identifiers of the version record: only the NT family (a per-user
 // session that can be logged off) has a question here.
 constexpr int kPlatformWin9x = 1;

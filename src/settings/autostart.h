@@ -1,12 +1,12 @@
 #pragma once
 
+#include "settings/special_folder.h"
+
 #include <QString>
 
 namespace kova {
 
-// The autostart entry that starts KovaShell at log-on: KovaShell.desktop in
-// the Startup folder (SpecialFolderPath(kStartupFolder)).
-inline const QString kAutostartFileName = QStringLiteral("KovaShell.desktop");
+// The autostart entry (kAutostartFileName in the Startup folder).
 
 // The desktop entry for a program at `programPath`.
 QString autostartEntryText(const QString& programPath);

@@ -13,4 +13,8 @@ constexpr int kStartupFolder = 7;
 // $XDG_CONFIG_HOME/autostart (~/.config/autostart), created when missing.
 QString SpecialFolderPath(int folderId);
 
+// The autostart entry that starts KovaShell at log-on, in the Startup folder:
+// written by the settings dialog, taken away by KovaRemover.
+inline const QString kAutostartFileName = QStringLiteral("KovaShell.desktop");
+
 } // namespace kova

@@ -1,7 +1,5 @@
 #include "remover/remover.h"
-#include "remover/remover_special_folder.h"
 #include "remover/remover_texts.h"
-#include "settings/autostart.h"
 #include "settings/special_folder.h"
 #include "shellext/component_names.h"
 
@@ -23,8 +21,7 @@ namespace {
 
 // An autostart entry as the settings dialog leaves it.
 QString writeAutostartEntry() {
-    const QString path = remover::SpecialFolderPath(remover::kStartupFolder) + QLatin1Char('/') +
-                         remover::kAutostartFileName;
+    const QString path = SpecialFolderPath(kStartupFolder) + QLatin1Char('/') + kAutostartFileName;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write("[Desktop Entry]\nType=Application\n") < 0)
         qFatal("cannot write %s", qPrintable(path));
@@ -193,27 +190,6 @@ private slots:
         QCOMPARE(platform.started.at(0).first, folder + QStringLiteral("/kovashell-regsvr"));
         QCOMPARE(platform.started.at(0).second.size(), 3);
         QCOMPARE(platform.started.at(0).second.at(2), folder + QStringLiteral("/KovaShell.so"));
-    }
-
-    void lookupAndEntryNameMatchTheMainPrograms() {
-        test::TempHome home;
-        QCOMPARE(remover::kAutostartFileName, kAutostartFileName);
-        QCOMPARE(remover::kStartupFolder, kStartupFolder);
-        QCOMPARE(remover::SpecialFolderPath(8), SpecialFolderPath(8));
-        const QString expected = home.file("config") + QStringLiteral("/autostart");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.file("config")));
-        QCOMPARE(remover::SpecialFolderPath(7), expected);
-        QCOMPARE(SpecialFolderPath(7), expected);
-        // A relative XDG_CONFIG_HOME falls back to the home folder's .config
-        // (a private one here, not the real user's).
-        const QByteArray realHome = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(home.file("home")));
-        qputenv("XDG_CONFIG_HOME", "relative/config");
-        const QString fallback = remover::SpecialFolderPath(7);
-        const QString mainFallback = SpecialFolderPath(7);
-        qputenv("HOME", realHome);
-        QCOMPARE(fallback, home.file("home") + QStringLiteral("/.config/autostart"));
-        QCOMPARE(mainFallback, fallback);
     }
 };
 

@@ -66,6 +66,14 @@ private slots:
         QCOMPARE(SpecialFolderPath(kStartupFolder), expected);
         QVERIFY(QFileInfo(expected).isDir());
         QCOMPARE(SpecialFolderPath(8), QString());
+        // A relative XDG_CONFIG_HOME is ignored: the home folder's .config (a
+        // private one here, not the real user's).
+        const QByteArray realHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.file("home")));
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        const QString fallback = SpecialFolderPath(kStartupFolder);
+        qputenv("HOME", realHome);
+        QCOMPARE(fallback, home.file("home") + QStringLiteral("/.config/autostart"));
     }
 
     void unresolvableFolderWritesAndDeletesNothing() {
