@@ -7,9 +7,11 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace kova {
 
@@ -72,23 +74,30 @@ xcb_window_t rootOf(xcb_connection_t* c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
-// Asks the window manager to add (or remove) up to two _NET_WM_STATE atoms of
-// a mapped window.
-void sendStateChange(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state, bool add,
-                     xcb_atom_t first, xcb_atom_t second = XCB_ATOM_NONE) {
+// A request about a mapped window to the window manager (EWMH client
+// message to the root window).
+void askWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
+                      std::initializer_list<uint32_t> data) {
     xcb_client_message_event_t event;
     std::memset(&event, 0, sizeof event);
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = window;
-    event.type = state;
-    event.data.data32[0] = add ? 1 : 0;
-    event.data.data32[1] = first;
-    event.data.data32[2] = second;
-    event.data.data32[3] = 1; // normal application
+    event.type = type;
+    Q_ASSERT(data.size() <= 5);
+    std::copy(data.begin(), data.end(), event.data.data32);
     xcb_send_event(c, 0, rootOf(c),
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&event));
+}
+
+constexpr uint32_t kNormalApplication = 1; // the source of a request
+
+// Asks the window manager to add (or remove) up to two _NET_WM_STATE atoms of
+// a mapped window.
+void sendStateChange(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state, bool add,
+                     xcb_atom_t first, xcb_atom_t second = XCB_ATOM_NONE) {
+    askWindowManager(c, window, state, {add ? 1U : 0U, first, second, kNormalApplication});
 }
 
 } // namespace
@@ -126,17 +135,7 @@ void showOnAllDesktops(QWidget* window) {
     // The initial desktop of an unmapped window ...
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &kAll);
     // ... and the window manager's request for a mapped one.
-    xcb_client_message_event_t event;
-    std::memset(&event, 0, sizeof event);
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = id;
-    event.type = desktop;
-    event.data.data32[0] = kAll;
-    event.data.data32[1] = 1; // normal application
-    xcb_send_event(c, 0, rootOf(c),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&event));
+    askWindowManager(c, id, desktop, {kAll, kNormalApplication});
     xcb_flush(c);
 }
 
