@@ -2,8 +2,7 @@
 #include "core/tray_menus.h"
 #include "platform/settings.h"
 
-#include "support/fake_platform.h"
-#include "support/temp_home.h"
+#include "support/running_program.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,18 +16,7 @@ using kova::WriteSetting;
 
 namespace {
 
-// A program started in a fresh data folder whose settings file starts as given.
-struct Running {
-    explicit Running(const QByteArray& settings = {}) {
-        if (!settings.isEmpty())
-            home.write("KovaShell.ini", settings);
-        started = form.Form_Load({});
-    }
-    kova::test::TempHome home;
-    kova::test::FakePlatform platform;
-    Form1 form;
-    bool started = false;
-};
+using Running = kova::test::RunningProgram;
 
 // One line per item: indent, object name, caption, kind (">" submenu, "-"
 // separator, " " item), "v" visible or "h" hidden.

@@ -6,9 +6,8 @@
 #include "platform/settings.h"
 #include "settings/settings_dialog.h"
 
-#include "support/fake_platform.h"
 #include "support/read_only_folder.h"
-#include "support/temp_home.h"
+#include "support/running_program.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,21 +28,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A started program with its settings file as given.
-struct Running {
-    explicit Running(const QByteArray& settings = {}) {
-        if (!settings.isEmpty())
-            home.write("KovaShell.ini", settings);
-        started = form.Form_Load({});
-    }
+// A started program with its settings file as given, and its dialog.
+struct Running : test::RunningProgram {
+    using RunningProgram::RunningProgram;
     Form1a* open(int tab = 0) {
         form.openSettings(tab);
         return form.settingsDialog();
     }
-    test::TempHome home;
-    test::FakePlatform platform;
-    Form1 form;
-    bool started = false;
 };
 
 void click(QWidget* w) {
