@@ -39,7 +39,7 @@ void WriteFirstRunSettings(const QString& mailer) {
     // One rewrite instead of one per value: the same file, a quicker first start.
     QList<SettingValue> batch;
     for (const auto& [key, value] : entries)
-        batch.append({QLatin1String(key.section), QLatin1String(key.name), value});
+        batch.append(settingValue(key, value));
     WriteSettings(batch);
 }
 

@@ -23,6 +23,8 @@ public:
     void attachMenu(const std::array<QAction*, kLauncherEntryCount + 1>& mnuLun);
 
     void LoadLauncherTable();
+    // The table's forty keys, for a save that writes them with others.
+    QList<SettingValue> settingValues() const { return launcherSettingValues(table_); }
     // On failure tells the user once and returns false.
     bool SaveLauncherTable();
     // Applies launcherMenuState to the attached items.

@@ -1,6 +1,7 @@
 #include "launcher_page.h"
 
 #include "launcher/launcher.h"
+#include "platform/command_line.h"
 #include "platform/seam.h"
 #include "platform/units.h"
 

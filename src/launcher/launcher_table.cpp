@@ -1,12 +1,9 @@
 #include "launcher_table.h"
 
+#include "platform/command_line.h"
 #include "platform/settings.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 
 namespace kova {
 
@@ -14,15 +11,6 @@ namespace {
 
 QString keyOf(int n) {
     return QString::number(n);
-}
-
-// A shell expands a leading "~"; users type it.
-QString expandHome(const QString& word) {
-    if (word == QLatin1String("~"))
-        return QDir::homePath();
-    if (word.startsWith(QLatin1String("~/")))
-        return QDir::homePath() + word.mid(1);
-    return word;
 }
 
 LaunchPlan refused(LaunchPlan::Kind kind, const QString& reason) {
@@ -46,14 +34,18 @@ void LoadLauncherTable(LauncherTable& table) {
     table[kLauncherEntryCount] = {};
 }
 
-bool SaveLauncherTable(LauncherTable& table) {
+QList<SettingValue> launcherSettingValues(const LauncherTable& table) {
     QList<SettingValue> values;
     values.reserve(2 * kLauncherEntryCount);
     for (int n = 0; n < kLauncherEntryCount; ++n) {
         values.append({QLatin1String(Lunch0::kSection), keyOf(n), table[n].name});
         values.append({QLatin1String(Lunch1::kSection), keyOf(n), table[n].commandLine});
     }
-    if (!WriteSettings(values))
+    return values;
+}
+
+bool SaveLauncherTable(LauncherTable& table) {
+    if (!WriteSettings(launcherSettingValues(table)))
         return false;
     LoadLauncherTable(table);
     return true;
@@ -89,48 +81,31 @@ LaunchPlan planLaunch(const QString& commandLine) {
         plan.program = folder;
         return plan;
     }
-
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
+    const ProgramStart start = resolveCommandLine(commandLine);
+    switch (start.status) {
+    case ProgramStart::Empty:
+    case ProgramStart::NotFound:
         return refused(LaunchPlan::NotFound, notFoundMessage());
-    const QString word = expandHome(words.takeFirst());
-    QString program;
-    if (word.contains(QLatin1Char('/'))) {
-        const QFileInfo file(word);
-        if (!file.exists())
-            return refused(LaunchPlan::NotFound, notFoundMessage());
-        if (file.isDir())
-            return refused(LaunchPlan::NotStartable,
-                           QStringLiteral("「%1」はフォルダです。フォルダを開くには最後に"
-                                          "\"/\"を付けてください。")
-                               .arg(commandLine));
-        // Documents are not opened through file associations.
-        if (!file.isExecutable())
-            return refused(
-                LaunchPlan::NotStartable,
-                QStringLiteral("「%1」は実行できるプログラムではありません。").arg(commandLine));
-        program = file.absoluteFilePath();
-    } else {
-        // A bare name is looked up on PATH only, as a shell does.
-        program = QStandardPaths::findExecutable(word);
-        if (program.isEmpty())
-            return refused(LaunchPlan::NotFound, notFoundMessage());
+    case ProgramStart::OpenQuote:
+        return refused(LaunchPlan::NotStartable,
+                       QStringLiteral("「%1」の引用符が閉じていません。").arg(commandLine));
+    case ProgramStart::Folder:
+        return refused(LaunchPlan::NotStartable,
+                       QStringLiteral("「%1」はフォルダです。フォルダを開くには最後に"
+                                      "\"/\"を付けてください。")
+                           .arg(commandLine));
+    case ProgramStart::NotProgram:
+        return refused(
+            LaunchPlan::NotStartable,
+            QStringLiteral("「%1」は実行できるプログラムではありません。").arg(commandLine));
+    case ProgramStart::Start:
+        break;
     }
     LaunchPlan plan;
     plan.kind = LaunchPlan::Start;
-    plan.program = program;
-    plan.arguments = words;
+    plan.program = start.program;
+    plan.arguments = start.arguments;
     return plan;
-}
-
-QString commandLineWord(const QString& path) {
-    static const QRegularExpression needsQuotes(QStringLiteral("[\\s\"]"));
-    if (!path.contains(needsQuotes))
-        return path;
-    // QProcess::splitCommand reads three quotes inside quotes as one literal quote.
-    QString quoted = path;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 } // namespace kova

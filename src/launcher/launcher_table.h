@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/settings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,9 @@ using LauncherTable = std::array<LauncherEntry, kLauncherEntryCount + 1>;
 
 // Row n is kept under key "n": the name in [Lunch0], the command line in [Lunch1].
 void LoadLauncherTable(LauncherTable& table);
+// All twenty keys of both sections, empty ones as empty values, in the order
+// they are written: a save that writes more than the table adds its own.
+QList<SettingValue> launcherSettingValues(const LauncherTable& table);
 // All twenty keys of both sections, empty ones as empty values, in ONE rewrite
 // of the file, then LoadLauncherTable. False when the file could not be
 // written: the file is then unchanged and the table keeps the unsaved edits,
@@ -38,7 +43,7 @@ LauncherMenuState launcherMenuState(const LauncherTable& table);
 // - OpenFolder: the line ends with the folder marker "/"; `program` is the
 //   folder, to be opened with the desktop's file manager.
 // - Start: `program` (resolved to a full path) with `arguments`, split as a
-//   shell splits words.
+//   shell splits words (resolveCommandLine).
 // - NotFound / NotStartable: `reason` is the message for the user.
 struct LaunchPlan {
     enum Kind { Nothing, OpenFolder, Start, NotFound, NotStartable } kind = Nothing;
@@ -50,8 +55,5 @@ LaunchPlan planLaunch(const QString& commandLine);
 
 // The message for a command line that exists but cannot be started.
 QString notStartableMessage(const QString& commandLine);
-
-// A path as one word of a command line: quoted when it holds blanks or quotes.
-QString commandLineWord(const QString& path);
 
 } // namespace kova

@@ -1,6 +1,7 @@
 #include "mail/result_window.h"
 
 #include "platform/colors.h"
+#include "platform/command_line.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
@@ -8,11 +9,8 @@
 #include "platform/x11_window.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <cmath>
@@ -30,20 +28,6 @@ void paint(QLabel* label, const QColor& back, const QColor& fore) {
     palette.setColor(QPalette::Window, back);
     palette.setColor(QPalette::WindowText, fore);
     label->setPalette(palette);
-}
-
-// The program of a command line, as the desktop would find it; empty when
-// there is none (an empty line, no such file, not a program).
-QString programOf(const QString& commandLine, QStringList* arguments) {
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
-        return {};
-    const QString program = words.takeFirst();
-    *arguments = words;
-    const QString found =
-        program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
-    const QFileInfo info(found);
-    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
 }
 
 } // namespace
@@ -162,9 +146,9 @@ void Form2a::unload() {
 void Form2a::Label2_Click() {
     if (hooks_.closeSockets)
         hooks_.closeSockets();
-    QStringList arguments;
-    const QString program = programOf(hooks_.mailer ? hooks_.mailer() : QString(), &arguments);
-    if (program.isEmpty() || !Platform::instance().startDetached(program, arguments)) {
+    const ProgramStart mailer = resolveCommandLine(hooks_.mailer ? hooks_.mailer() : QString());
+    if (mailer.status != ProgramStart::Start ||
+        !Platform::instance().startDetached(mailer.program, mailer.arguments)) {
         Platform::instance().messageBox(QStringLiteral("メーラーが見つかれません"), Buttons::Ok);
         return;
     }

@@ -32,6 +32,9 @@ struct SettingValue {
     QString key;
     QString value;
 };
+inline SettingValue settingValue(const SettingKey& key, const QString& value) {
+    return {QLatin1String(key.section), QLatin1String(key.name), value};
+}
 // Several values with one rewrite of the file, as if written one after
 // another. False when the file could not be written (it is then unchanged).
 bool WriteSettings(const QList<SettingValue>& values);

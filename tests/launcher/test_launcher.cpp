@@ -203,6 +203,11 @@ void TestLauncher::planFollowsFilesAndPath_data() {
         << tool << LaunchPlan::NotFound << QStringList{u""_s};
     QTest::newRow("bare name on PATH") << u"kova-probe --now"_s << LaunchPlan::Start
                                        << QStringList{dir + u"/path/kova-probe"_s, u"--now"_s};
+    QTest::newRow("shell words") << u"kova-probe a 'b c' f\\ g ~/x"_s << LaunchPlan::Start
+                                 << QStringList{dir + u"/path/kova-probe"_s, u"a"_s, u"b c"_s,
+                                                u"f g"_s, QDir::homePath() + u"/x"_s};
+    QTest::newRow("quote left open")
+        << u"kova-probe 'a"_s << LaunchPlan::NotStartable << QStringList{u""_s};
     QTest::newRow("bare name nowhere")
         << u"kova-no-such-program"_s << LaunchPlan::NotFound << QStringList{u""_s};
     QTest::newRow("folder without marker")
@@ -381,7 +386,8 @@ void TestLauncher::fileBrowserCancelKeepsTheBoxAndAChosenPathLaunches() {
     QCOMPARE(page.Text8->text(), u"before"_s);
 
     QTemporaryDir dir;
-    platform.fileAnswer = dir.path() + u"/my \"tool\""_s;
+    // Japanese file names often hold a full-width space.
+    platform.fileAnswer = dir.path() + u"/\u8868\u3000\u8a08\u7b97"_s;
     writeFile(*platform.fileAnswer, QFile::ReadOwner | QFile::ExeOwner);
     page.Command4->click();
     const LaunchPlan plan = planLaunch(page.Text8->text());
