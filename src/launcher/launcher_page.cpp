@@ -2,6 +2,7 @@
 
 #include "launcher/launcher.h"
 #include "platform/command_line.h"
+#include "platform/nested_dialog.h"
 #include "platform/seam.h"
 #include "platform/units.h"
 
@@ -203,23 +204,26 @@ void LauncherPage::setCommand3Red(bool red) {
 }
 
 void LauncherPage::Command3_Click() {
+    const NestedDialogGuard guard(window());
     if (Text7->text().isEmpty()) {
         Platform::instance().messageBox(QStringLiteral("名前を付けてください。"), Buttons::Ok);
         return;
     }
     storeBoxes();
-    launcher_.SaveLauncherTable();
+    const bool saved = launcher_.SaveLauncherTable(); // tells the user when it fails
     launcher_.RebuildLauncherMenu();
-    setCommand3Red(false);
+    if (saved || !guard.windowGone())
+        setCommand3Red(false);
 }
 
 // Programs on this platform carry no extension, so a name filter cannot pick
 // them out: the first filter shows every file under the programs' heading.
 void LauncherPage::Command4_Click() {
+    const NestedDialogGuard guard(window());
     const std::optional<QString> file = Platform::instance().chooseFile(
         QStringLiteral("プログラムを選択してください"),
         {QStringLiteral("実行ファイル (*)"), QStringLiteral("すべてのファイル (*)")}, window());
-    if (file)
+    if (file && !guard.windowGone())
         Text8->setText(commandLineWord(*file));
 }
 
@@ -227,9 +231,10 @@ void LauncherPage::Command5_Click() {
     QString start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     if (start.isEmpty() || !QFileInfo(start).isDir())
         start = QDir::homePath();
+    const NestedDialogGuard guard(window());
     std::optional<QString> folder = Platform::instance().chooseFolder(
         QStringLiteral("フォルダを選択してください"), start, window());
-    if (!folder)
+    if (!folder || guard.windowGone())
         return;
     if (!folder->endsWith(QLatin1Char('/')))
         folder->append(QLatin1Char('/'));

@@ -2,6 +2,7 @@
 
 #include "platform/colors.h"
 #include "platform/command_line.h"
+#include "platform/nested_dialog.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
@@ -149,6 +150,7 @@ void Form2a::Label2_Click() {
     const ProgramStart mailer = resolveCommandLine(hooks_.mailer ? hooks_.mailer() : QString());
     if (mailer.status != ProgramStart::Start ||
         !Platform::instance().startDetached(mailer.program, mailer.arguments)) {
+        const NestedDialogGuard guard(this);
         Platform::instance().messageBox(QStringLiteral("メーラーが見つかれません"), Buttons::Ok);
         return;
     }

@@ -6,6 +6,7 @@
 #include "notes/timer_dialog.h"
 #include "platform/colors.h"
 #include "platform/line_breaks.h"
+#include "platform/nested_dialog.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
@@ -233,8 +234,9 @@ void Form4a::layoutStrip() {
 }
 
 void Form4a::mnuFont_Click() {
+    const NestedDialogGuard guard(this);
     const std::optional<QFont> chosen = Platform::instance().chooseFont(Text1->font(), this);
-    if (!chosen)
+    if (!chosen || guard.windowGone())
         return;
     QFont font = Text1->font();
     font.setFamily(chosen->family());
@@ -246,12 +248,16 @@ void Form4a::mnuFont_Click() {
 }
 
 void Form4a::mnuBackColor_Click() {
-    if (const std::optional<QColor> c = Platform::instance().chooseColor(backColor_, this))
+    const NestedDialogGuard guard(this);
+    const std::optional<QColor> c = Platform::instance().chooseColor(backColor_, this);
+    if (c && !guard.windowGone())
         setTextColors(*c, foreColor_);
 }
 
 void Form4a::mnuForeColor_Click() {
-    if (const std::optional<QColor> c = Platform::instance().chooseColor(foreColor_, this))
+    const NestedDialogGuard guard(this);
+    const std::optional<QColor> c = Platform::instance().chooseColor(foreColor_, this);
+    if (c && !guard.windowGone())
         setTextColors(backColor_, *c);
 }
 
@@ -343,6 +349,8 @@ bool Form4a::post(int number, const NoteRecord& record, bool edited) {
 }
 
 void Form4a::Command1_Click() {
+    // Every way out of here after a message box returns at once.
+    const NestedDialogGuard guard(this);
     if (Text1->toPlainText().isEmpty()) {
         Platform::instance().messageBox(QStringLiteral("入力されていません"), Buttons::Ok);
         return;

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QSystemTrayIcon>
 
@@ -67,37 +68,51 @@ bool RealPlatform::openWithDesktop(const QString& target) {
     return startProcess(QStringLiteral("xdg-open"), {target});
 }
 
-std::optional<QFont> RealPlatform::chooseFont(const QFont& initial, QWidget* parent) {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent);
-    if (!ok)
+namespace {
+
+// On the heap: a dialog on the stack whose parent is deleted while it runs
+// would be freed twice.
+template <typename Dialog, typename Result>
+std::optional<Result> runDialog(Dialog* made, Result (Dialog::*result)() const) {
+    const QPointer<Dialog> dialog(made);
+    const int code = dialog->exec();
+    if (dialog.isNull() || code != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    const Result chosen = (dialog->*result)();
+    delete dialog.data();
+    return chosen;
+}
+
+std::optional<QString> firstOf(const std::optional<QStringList>& files) {
+    if (!files || files->isEmpty())
+        return std::nullopt;
+    return files->first();
+}
+
+} // namespace
+
+std::optional<QFont> RealPlatform::chooseFont(const QFont& initial, QWidget* parent) {
+    return runDialog(new QFontDialog(initial, parent), &QFontDialog::selectedFont);
 }
 
 std::optional<QColor> RealPlatform::chooseColor(const QColor& initial, QWidget* parent) {
-    const QColor color = QColorDialog::getColor(initial, parent);
-    if (!color.isValid())
-        return std::nullopt;
-    return color;
+    return runDialog(new QColorDialog(initial, parent), &QColorDialog::selectedColor);
 }
 
 std::optional<QString> RealPlatform::chooseFile(const QString& title, const QStringList& filters,
                                                 QWidget* parent) {
-    QFileDialog dialog(parent, title);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(filters);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    auto* dialog = new QFileDialog(parent, title);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters(filters);
+    return firstOf(runDialog(dialog, &QFileDialog::selectedFiles));
 }
 
 std::optional<QString> RealPlatform::chooseFolder(const QString& title, const QString& start,
                                                   QWidget* parent) {
-    const QString folder = QFileDialog::getExistingDirectory(parent, title, start);
-    if (folder.isEmpty())
-        return std::nullopt;
-    return folder;
+    auto* dialog = new QFileDialog(parent, title, start);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    return firstOf(runDialog(dialog, &QFileDialog::selectedFiles));
 }
 
 bool RealPlatform::trayAvailable() {

@@ -4,6 +4,7 @@
 #include "launcher/launcher_page.h"
 #include "platform/colors.h"
 #include "platform/logo.h"
+#include "platform/nested_dialog.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
@@ -392,6 +393,7 @@ bool Form1a::SaveOption() {
     add(Fusen::BackColor, colorToText(backColor_));
     add(Fusen::ForeColor, colorToText(foreColor_));
     if (!WriteSettings(values)) {
+        const NestedDialogGuard guard(this);
         Platform::instance().messageBox(kSettingsNotSaved, Buttons::Ok);
         return false;
     }
@@ -450,18 +452,21 @@ void Form1a::Command2_Click() {
 
 void Form1a::Command6_Click() {
     const QString program = QCoreApplication::applicationFilePath();
+    const NestedDialogGuard guard(this);
     Platform::instance().messageBox(startupMessage(registerStartup(program)), Buttons::Ok);
 }
 
 void Form1a::Command7_Click() {
+    const NestedDialogGuard guard(this);
     Platform::instance().messageBox(startupMessage(removeStartup()), Buttons::Ok);
 }
 
 void Form1a::Command14_Click() {
+    const NestedDialogGuard guard(this);
     const std::optional<QString> file = Platform::instance().chooseFile(
         QString(), {QStringLiteral("プログラム (*)"), QStringLiteral("すべてのファイル (*)")},
         this);
-    if (file)
+    if (file && !guard.windowGone())
         Text9->setText(*file);
 }
 
@@ -471,8 +476,9 @@ void Form1a::Command9_Click() {
     QFont preset(Label14->text());
     if (ok && size > 0)
         preset.setPointSizeF(size);
+    const NestedDialogGuard guard(this);
     const std::optional<QFont> chosen = Platform::instance().chooseFont(preset, this);
-    if (!chosen)
+    if (!chosen || guard.windowGone())
         return;
     Label14->setText(chosen->family());
     Label14->adjustSize();
@@ -481,12 +487,16 @@ void Form1a::Command9_Click() {
 }
 
 void Form1a::Command11_Click() {
-    if (const std::optional<QColor> c = Platform::instance().chooseColor(backColor_, this))
+    const NestedDialogGuard guard(this);
+    const std::optional<QColor> c = Platform::instance().chooseColor(backColor_, this);
+    if (c && !guard.windowGone())
         setSwatch(Label16, *c);
 }
 
 void Form1a::Command12_Click() {
-    if (const std::optional<QColor> c = Platform::instance().chooseColor(foreColor_, this))
+    const NestedDialogGuard guard(this);
+    const std::optional<QColor> c = Platform::instance().chooseColor(foreColor_, this);
+    if (c && !guard.windowGone())
         setSwatch(Label17, *c);
 }
 

@@ -45,6 +45,9 @@ public:
     QList<Answer> answers;
     // Called while a message box is "open", to act during it.
     std::function<void(const QString&)> onMessage;
+    // Run once, from an event loop of the next message box or dialog's own,
+    // as a user or a screen reader acts while a real one is open.
+    std::function<void()> whileOpen;
     std::function<void(const QString&, const QStringList&)> onStartAndWait;
     std::optional<QFont> fontAnswer;   // nullopt = cancelled
     std::optional<QColor> colorAnswer; // nullopt = cancelled
@@ -66,6 +69,9 @@ public:
     bool logOffSucceeds = true;
     int fontDialogs = 0;
     int colorDialogs = 0;
+
+private:
+    void runWhileOpen();
 };
 
 } // namespace kova::test
