@@ -2,6 +2,7 @@
 
 #include "core/default_mailer.h"
 #include "core/first_run_settings.h"
+#include "core/leftover_saves.h"
 #include "core/tray_handle.h"
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
@@ -66,6 +67,8 @@ bool Form1::Form_Load(const QStringList& arguments) {
         closeRequest();
         return false;
     }
+    // Only now: another copy on this data folder may be saving until it ends.
+    removeLeftoverSaves();
 
     if (!SettingsFileExists())
         WriteFirstRunSettings(defaultMailer());

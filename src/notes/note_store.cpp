@@ -45,6 +45,17 @@ QString noteTextPath(int number) {
     return dataFilePath(noteTextFileName(number));
 }
 
+bool isNoteFileName(const QString& name) {
+    if (!name.startsWith(QLatin1String("KovaShell")) ||
+        !(name.endsWith(QLatin1String(".hsn")) || name.endsWith(QLatin1String(".log"))))
+        return false;
+    const QString digits = name.mid(9, name.size() - 13);
+    bool ok = false;
+    const int number = digits.toInt(&ok);
+    return ok && number >= kFirstNoteNumber && number <= kLastNoteNumber &&
+           QString::number(number) == digits;
+}
+
 bool noteFieldsExist(int number) {
     return QFileInfo(noteFieldsPath(number)).isFile();
 }

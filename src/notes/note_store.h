@@ -38,6 +38,8 @@ QString noteFieldsFileName(int number);
 QString noteTextFileName(int number);
 QString noteFieldsPath(int number);
 QString noteTextPath(int number);
+// "KovaShell<N>.hsn" or "KovaShell<N>.log" for a note number N.
+bool isNoteFileName(const QString& name);
 bool noteFieldsExist(int number);
 bool noteTextExists(int number);
 

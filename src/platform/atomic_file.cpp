@@ -1,9 +1,16 @@
 #include "atomic_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kova {
 
@@ -23,10 +30,46 @@ mode_t unixMode(QFileDevice::Permissions p) {
     return mode;
 }
 
+// An exclusive flock on the folder itself (no lock file to leave behind).
+// Saves wait a moment for it; the sweep of leftovers only tries. Where the
+// folder cannot be locked (some network file systems) saves go on without.
+class FolderLock {
+public:
+    FolderLock(const QString& folder, bool wait)
+        : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ < 0)
+            return;
+        for (int tries = wait ? 200 : 1; tries > 0; --tries) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+                locked_ = true;
+                return;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return;
+            if (tries > 1)
+                ::usleep(10000);
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_); // drops the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    int fd() const { return fd_; }
+    bool locked() const { return locked_; }
+
+private:
+    int fd_;
+    bool locked_ = false;
+};
+
 } // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& content,
                          QFileDevice::Permissions permissions) {
+    const FolderLock folder(QFileInfo(path).absolutePath(), true);
     QSaveFile file(path);
     // Unbuffered: a full disk fails the write itself. Buffered, the error
     // shows only inside commit(), which Qt 6.4 then ignores and renames the
@@ -43,7 +86,31 @@ bool writeFileAtomically(const QString& path, const QByteArray& content,
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    // The rename itself lives in the folder: without this a power cut may
+    // bring the old file back.
+    if (folder.fd() >= 0)
+        (void)::fsync(folder.fd());
+    return true;
+}
+
+int removeLeftoverTemporaryFiles(const QString& folder,
+                                 const std::function<bool(const QString&)>& isOurs) {
+    const FolderLock lock(folder, false);
+    if (!lock.locked())
+        return 0;
+    // QSaveFile names its temporary file after the file: "<name>.XXXXXX".
+    static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo& entry : entries) {
+        const QRegularExpressionMatch match = temporary.match(entry.fileName());
+        if (match.hasMatch() && !entry.isSymLink() && isOurs(match.captured(1)) &&
+            QFile::remove(entry.filePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 bool readWholeFile(const QString& path, QByteArray* content) {

@@ -93,6 +93,27 @@ private slots:
         QVERIFY(!form.hasEnded());
     }
 
+    // A save killed before its rename leaves "<name>.XXXXXX" behind (it may
+    // hold a password): the next start takes those of our own files away.
+    void startRemovesWhatKilledSavesOfOursLeftAndNothingElse() {
+        Session s;
+        const QStringList ours = {"KovaShell.ini.CaeQkL", "KovaShell7.hsn.x1Y2z3",
+                                  "KovaShell100.log.QwErTy", "config/KovaShell/registry.reg.AbCdEf",
+                                  "config/autostart/KovaShell.desktop.ZzYy09"};
+        const QStringList others = {"KovaShell101.hsn.AbCdEf", "KovaShell07.hsn.AbCdEf",
+                                    "KovaShell.ini.AbC", "KovaShell.ini.AbCdEfG",
+                                    "notes.txt.AbCdEf", "config/autostart/Other.desktop.AbCdEf"};
+        QDir().mkpath(s.home.file("config/autostart"));
+        for (const QString& name : ours + others)
+            s.home.write(name, "x");
+        Form1 form;
+        QVERIFY(form.Form_Load({}));
+        for (const QString& name : ours)
+            QVERIFY2(!QFileInfo::exists(s.home.file(name)), qPrintable(name));
+        for (const QString& name : others)
+            QVERIFY2(QFileInfo::exists(s.home.file(name)), qPrintable(name));
+    }
+
     void deletedSettingsFileIsRecreatedOnTheNextStart() {
         Session s;
         {

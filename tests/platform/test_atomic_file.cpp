@@ -8,7 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using kova::test::FileSizeLimit;
 
@@ -114,6 +117,24 @@ private slots:
                             QFileDevice::ReadGroup | QFileDevice::ReadOther;
         QVERIFY(kova::writeFileAtomically(path, "[Desktop Entry]\nType=Application\n", shared));
         QCOMPARE(fileMode(path), 0644);
+    }
+
+    // The sweep of leftovers leaves a folder alone while another process
+    // saves into it (the save holds a lock on the folder).
+    void leftoversWaitWhileTheFolderIsBeingSavedInto() {
+        QTemporaryDir dir;
+        const QString leftover = dir.filePath(QStringLiteral("KovaShell.ini.CaeQkL"));
+        put(leftover, "[a1]\r\nb04=new\r\n");
+        const auto ours = [](const QString& name) { return name == u"KovaShell.ini"; };
+        {
+            const int fd = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY);
+            QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+            const auto unlock = qScopeGuard([fd] { ::close(fd); });
+            QCOMPARE(kova::removeLeftoverTemporaryFiles(dir.path(), ours), 0);
+            QVERIFY(QFile::exists(leftover));
+        }
+        QCOMPARE(kova::removeLeftoverTemporaryFiles(dir.path(), ours), 1);
+        QCOMPARE(everything(dir.path()), QStringList{});
     }
 
     // A portable copy on a FAT stick: the stick cannot hold modes, the
