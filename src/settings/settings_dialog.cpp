@@ -371,11 +371,11 @@ void Form1a::switchMinuteTimer() {
     emit minuteTimerSwitched(!(text.isEmpty() || text == QLatin1String("0")));
 }
 
-bool Form1a::SaveOption() {
-    launcherPage->storeBoxes();
+// Every value the dialog itself saves, in the order they are written.
+QList<SettingValue> Form1a::settingValues() const {
     QList<SettingValue> values;
     const auto add = [&values](const SettingKey& key, const QString& value) {
-        values.append({QLatin1String(key.section), QLatin1String(key.name), value});
+        values.append(settingValue(key, value));
     };
     for (int i = 0; i < kMailAccountCount; ++i) {
         add(kAccountKeys[i][0], Text1[size_t(i)]->text());
@@ -392,15 +392,36 @@ bool Form1a::SaveOption() {
     add(Fusen::FontSize, Label15->text());
     add(Fusen::BackColor, colorToText(backColor_));
     add(Fusen::ForeColor, colorToText(foreColor_));
+    return values;
+}
+
+QList<SettingValue> Form1a::placeValues() const {
+    return {settingValue(Option::Top, QString::number(pixelsToTwips(pos().y()))),
+            settingValue(Option::Left, QString::number(pixelsToTwips(pos().x())))};
+}
+
+bool Form1a::SaveOption() {
+    return save(false);
+}
+
+// One rewrite of the settings file for everything a press saves, so that a
+// crash leaves either all of it or none.
+bool Form1a::save(bool withPlace) {
+    launcherPage->storeBoxes();
+    QList<SettingValue> values = settingValues();
+    values += launcher_.settingValues();
+    if (withPlace)
+        values += placeValues();
     if (!WriteSettings(values)) {
         const NestedDialogGuard guard(this);
         Platform::instance().messageBox(kSettingsNotSaved, Buttons::Ok);
         return false;
     }
+    if (withPlace)
+        savedPlace_ = pos();
     Text6 = QStringLiteral("0");
     switchMinuteTimer();
-    if (!launcher_.SaveLauncherTable())
-        return false;
+    launcher_.LoadLauncherTable(); // the table holds what the file holds
     launcher_.RebuildLauncherMenu();
     return true;
 }
@@ -435,8 +456,9 @@ QString Form1a::mailer() const {
 }
 
 void Form1a::Command1_Click() {
-    // A save that failed keeps the dialog and the user's edits.
-    if (SaveOption())
+    // A save that failed keeps the dialog and the user's edits. The place
+    // goes with the save, not in a second rewrite when the dialog unloads.
+    if (save(true))
         close();
 }
 
@@ -514,8 +536,8 @@ void Form1a::Picture1_Click() {
 }
 
 void Form1a::Form_Unload() {
-    WriteSetting(Option::Top, QString::number(pixelsToTwips(pos().y())));
-    WriteSetting(Option::Left, QString::number(pixelsToTwips(pos().x())));
+    if (savedPlace_ != pos())
+        WriteSettings(placeValues());
 }
 
 void Form1a::closeEvent(QCloseEvent* event) {

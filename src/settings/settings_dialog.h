@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/settings.h"
 #include "settings/mail_settings.h"
 
 #include <QColor>
@@ -7,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -130,11 +132,16 @@ private:
     void buildNotesTab(QWidget* page);
     void setSwatch(QLabel* swatch, const QColor& color);
     void switchMinuteTimer();
+    QList<SettingValue> settingValues() const;
+    QList<SettingValue> placeValues() const;
+    bool save(bool withPlace);
     void Form_Unload();
 
     Launcher& launcher_;
     QColor backColor_;
     QColor foreColor_;
+    // Where "OK" saved the dialog's place along with the settings.
+    std::optional<QPoint> savedPlace_;
 };
 
 } // namespace kova
