@@ -23,6 +23,8 @@ PACKAGES=(
   libglib2.0-bin dovecot-pop3d
   # checking the autostart entry the settings dialog writes
   desktop-file-utils
+  # killing a save at each of its renames (test_save_killed)
+  strace
   # opening web pages and folders, and finding the default mail program
   xdg-utils
   # the Debian package (cpack finds its dependencies with dpkg-shlibdeps)
