@@ -9,6 +9,8 @@
 #include <QList>
 #include <QLockFile>
 
+#include <algorithm>
+
 namespace kova {
 
 namespace {
@@ -190,6 +192,27 @@ private:
     bool locked_ = false;
 };
 
+// The keys above a removed one that are left with no value and no key below
+// them go too, up to the root; keys that hold something stay.
+void pruneEmptyParents(Document& doc, const QString& removedKey) {
+    QString key = removedKey;
+    for (qsizetype cut = key.lastIndexOf(QLatin1Char('\\')); cut > 0;
+         cut = key.lastIndexOf(QLatin1Char('\\'))) {
+        key.truncate(cut);
+        if (!key.contains(QLatin1Char('\\')))
+            return; // a root
+        const Section* section = findSection(doc, key);
+        if (section != nullptr && !section->values.isEmpty())
+            return;
+        const QString below = fold(key) + QLatin1Char('\\');
+        if (std::any_of(doc.cbegin(), doc.cend(),
+                        [&below](const Section& s) { return fold(s.key).startsWith(below); }))
+            return;
+        const QString folded = fold(key);
+        doc.removeIf([&folded](const Section& s) { return fold(s.key) == folded; });
+    }
+}
+
 // QChar::isDigit() also takes the digits of other scripts, which toUInt()
 // then reads as 0.
 bool isHex(QChar c) {
@@ -253,19 +276,34 @@ std::optional<RegistryKey> RegistryStore::createKey(RegistryRoot root, const QSt
 
 bool RegistryStore::deleteTree(RegistryRoot root, const QString& path) const {
     const auto full = fullPath(root, path);
-    if (!full || path.isEmpty())
+    // Nothing to remove makes nothing, not even the folder of the store.
+    if (!full || path.isEmpty() || !QFileInfo::exists(path_))
         return false;
-    const StoreLock lock(path_);
-    Document doc;
-    if (!lock.locked() || !readDocument(path_, &doc))
-        return false;
-    const QString folded = fold(*full);
-    const QString below = folded + QLatin1Char('\\');
-    const qsizetype removed = doc.removeIf([&](const Section& s) {
-        const QString k = fold(s.key);
-        return k == folded || k.startsWith(below);
-    });
-    return removed > 0 && writeFileAtomically(path_, serialize(doc));
+    bool done = false;
+    {
+        const StoreLock lock(path_);
+        Document doc;
+        if (!lock.locked() || !readDocument(path_, &doc))
+            return false;
+        const QString folded = fold(*full);
+        const QString below = folded + QLatin1Char('\\');
+        const qsizetype removed = doc.removeIf([&](const Section& s) {
+            const QString k = fold(s.key);
+            return k == folded || k.startsWith(below);
+        });
+        if (removed == 0)
+            return false;
+        pruneEmptyParents(doc, *full);
+        // A store left with no key at all is no trace worth keeping.
+        done = doc.isEmpty() ? QFile::remove(path_) : writeFileAtomically(path_, serialize(doc));
+    }
+    if (done && !QFileInfo::exists(path_)) {
+        removeLeftoverTemporaryFiles(QFileInfo(path_).absolutePath(), [this](const QString& name) {
+            return name == QFileInfo(path_).fileName();
+        });
+        QDir().rmdir(QFileInfo(path_).absolutePath()); // only when empty
+    }
+    return done;
 }
 
 std::optional<QString> RegistryStore::value(const QString& key, const QString& name) const {

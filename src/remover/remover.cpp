@@ -40,9 +40,11 @@ Outcome runRemoval(const QString& programFolder, int platform) {
 
     // From here a failing step is skipped without a word.
     p.startDetached(registrationToolPath(programFolder), unregisterArguments(programFolder));
-    const QString startup = SpecialFolderPath(kStartupFolder);
+    // Removing makes nothing: a missing Startup folder stays missing.
+    const QString startup = startupFolderLocation();
     if (!startup.isEmpty())
         QFile::remove(startup + QLatin1Char('/') + kAutostartFileName);
+    removeLeftoverStartupEntries();
 
     // The other family would be asked to restart; this platform never is.
     if (platform != kPlatformNt)

@@ -83,7 +83,7 @@ StartupResult registerStartup(const QString& programPath) {
 }
 
 StartupResult removeStartup() {
-    const QString folder = SpecialFolderPath(kStartupFolder);
+    const QString folder = startupFolderLocation();
     if (folder.isEmpty())
         return StartupResult::NoFolder;
     const QString path = entryPath(folder);

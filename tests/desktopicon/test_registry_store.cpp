@@ -1,4 +1,5 @@
 #include "platform/registry_store.h"
+#include "shellext/component_registration.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@ private slots:
     void malformedKeyPathsAreRefused_data();
     void malformedKeyPathsAreRefused();
     void deleteTreeTakesTheKeyAndItsSubkeysOnly();
+    void unregisteringMakesNothingAndLeavesNothingEmpty();
     void damagedLinesCostOnlyThemselves();
     void keyRemovedByAnotherWriterRefusesValues();
     void classIdTextRoundTrips();
@@ -165,6 +167,26 @@ void TestRegistryStore::deleteTreeTakesTheKeyAndItsSubkeysOnly() {
     QVERIFY(store.openKey(RegistryRoot::ClassesRoot, QStringLiteral("CLSID")));
     QVERIFY(!store.deleteTree(RegistryRoot::ClassesRoot, QStringLiteral("CLSID\\{A}")));
     QVERIFY(!store.deleteTree(RegistryRoot::ClassesRoot, QString()));
+}
+
+void TestRegistryStore::unregisteringMakesNothingAndLeavesNothingEmpty() {
+    test::TempHome home(test::TempHome::Unregistered);
+    const QString folder = home.file("config/KovaShell");
+    RegistryStore store;
+    QVERIFY(unregisterComponent(store)); // nothing was registered
+    QVERIFY(!QFileInfo::exists(folder));
+
+    QVERIFY(registerComponent(store, QStringLiteral("/opt/kova/KovaShell.so")));
+    QVERIFY(unregisterComponent(store));
+    QVERIFY2(!QFileInfo::exists(folder), qPrintable(QDir(folder).entryList().join(u' ')));
+
+    // Another key keeps the store and the keys above it, and only those.
+    QVERIFY(store.createKey(RegistryRoot::ClassesRoot, QStringLiteral("Other\\Key"))
+                ->setStringValue(QString(), QStringLiteral("kept")));
+    const QByteArray before = home.read("config/KovaShell/registry.reg");
+    QVERIFY(registerComponent(store, QStringLiteral("/opt/kova/KovaShell.so")));
+    QVERIFY(unregisterComponent(store));
+    QCOMPARE(home.read("config/KovaShell/registry.reg"), before);
 }
 
 void TestRegistryStore::damagedLinesCostOnlyThemselves() {

@@ -88,6 +88,8 @@ status=$(exit_status_of "$REMOVER_PID")
 
 wait_until "the unregistration to take the component's entries away" registry_clean
 [[ ! -e $ENTRY ]] || fail "the autostart entry is still there"
+# Nothing else was registered: the store and its folder go with the keys.
+[[ ! -e $(dirname "$REGISTRY") ]] || fail "left behind: $(ls -A "$(dirname "$REGISTRY")")"
 [[ $(cat "$E2E_DIR/loginctl.log" 2>/dev/null) == "terminate-session e2e-17" ]] ||
   fail "loginctl was asked: '$(cat "$E2E_DIR/loginctl.log" 2>/dev/null)'"
 for kept in "$E2E_DIR"/kept/*; do

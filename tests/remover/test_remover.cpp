@@ -93,6 +93,7 @@ private slots:
         QCOMPARE(platform.messages,
                  (QStringList{QString::fromUtf8(remover::kAskRemove), remover::logOffQuestion()}));
         QCOMPARE(platform.messageButtons, (QList<Buttons>{Buttons::YesNo, Buttons::YesNo}));
+        QVERIFY(!QFileInfo::exists(home.file("config/autostart"))); // nothing made
     }
 
     void noToLogOffEndsWithUnregistrationStartedAndEntryGone() {
