@@ -113,7 +113,9 @@ QString ProfileFile::read(const QString& section, const QString& key) const {
             seenSection = seenSection || inSection;
         } else if (inSection && line.kind == Line::Key &&
                    line.name.compare(key, Qt::CaseInsensitive) == 0) {
-            return capValue(unquote(line.value), utf8);
+            // A value ends at its first NUL, as a C string does.
+            const QString value = unquote(line.value);
+            return capValue(value.left(value.indexOf(QChar(0))), utf8);
         }
     }
     return {};

@@ -7,10 +7,10 @@ namespace kova {
 
 // An INI ("profile") file with the classic desktop rules: section and key names
 // match without regard to case, the first matching section wins, a value reads
-// back as at most 1023 bytes, anything missing reads as empty, writing creates
-// the file, section and key as needed and keeps every other line in its place.
-// Lines end in CR LF. Each call reads or rewrites the whole file; nothing is
-// cached. The file is saved atomically and created with mode 0600.
+// back as at most 1023 bytes and ends at its first NUL, anything missing reads as empty, writing
+// creates the file, section and key as needed and keeps every other line in its place. Lines end in
+// CR LF. Each call reads or rewrites the whole file; nothing is cached. The file is saved
+// atomically and created with mode 0600.
 class ProfileFile {
 public:
     static constexpr int kMaxValueBytes = 1023;

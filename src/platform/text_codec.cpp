@@ -200,8 +200,11 @@ QString decodeFileText(const QByteArray& bytes, bool* utf8) {
     const bool isUtf8 = bom || (!cp932 && isStrictUtf8(bytes));
     if (utf8 != nullptr)
         *utf8 = isUtf8;
-    if (isUtf8)
-        return QString::fromUtf8(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
+    if (isUtf8) {
+        // Only the file's first BOM is one: a text may begin with U+FEFF.
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return decoder.decode(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
+    }
     return cp932 ? text : fromShiftJis(bytes);
 }
 

@@ -181,6 +181,9 @@ private slots:
         QTest::newRow("utf-8 with BOM") << kBom + QByteArray("[a1]\r\nb7=テスト😀\r\n") << "テスト😀";
         QTest::newRow("utf-8 without BOM")
             << QByteArray("[a1]\r\nb7=付箋紙のテスト\r\n") << "付箋紙のテスト";
+        // A value ends at its first NUL, as the classic reader's buffer does.
+        QTest::newRow("NUL") << QByteArray("[a1]\r\nb7=nu\0l\r\n", 15) << "nu";
+        QTest::newRow("NUL in quotes") << QByteArray("[a1]\r\nb7=\"a\0b\"\r\n", 16) << "a";
     }
     void readRulesOfTheClassicFormat() {
         QFETCH(QByteArray, content);

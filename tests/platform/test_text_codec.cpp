@@ -119,6 +119,8 @@ private slots:
         QTest::newRow("em dash") << QStringLiteral("a\u2014b");
         QTest::newRow("tag character") << QStringLiteral("a\U000E0001b");
         QTest::newRow("replacement character") << QStringLiteral("\uFFFD");
+        // Only the file's own BOM is one; the text's first character stays.
+        QTest::newRow("text beginning with U+FEFF") << QStringLiteral("\uFEFF付箋");
     }
     void textCp932CannotHoldIsWrittenAsUtf8WithBom() {
         QFETCH(QString, text);
