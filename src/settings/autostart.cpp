@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "settings/special_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -58,7 +59,12 @@ QString desktopExecArgument(const QString& argument) {
     return escapeString(arg);
 }
 
-QString autostartEntryText(const QString& programPath) {
+QString autostartEntryText(const QString& programPath, const QString& dataFolder) {
+    QString exec = desktopExecArgument(programPath);
+    if (!dataFolder.isEmpty())
+        exec = QStringLiteral("env ") +
+               desktopExecArgument(QStringLiteral("KOVASHELL_HOME=") + dataFolder) +
+               QLatin1Char(' ') + exec;
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=KovaShell\n"
@@ -67,17 +73,34 @@ QString autostartEntryText(const QString& programPath) {
                           "Icon=kovashell\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(desktopExecArgument(programPath));
+        .arg(exec);
 }
+
+namespace {
+
+// Desktop entries hold no control characters, escaped or not.
+bool hasControlCharacters(const QString& text) {
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0);
+    });
+}
+
+} // namespace
 
 StartupResult registerStartup(const QString& programPath) {
     const QString folder = SpecialFolderPath(kStartupFolder);
     if (folder.isEmpty())
         return StartupResult::NoFolder;
+    // Relative to where this run started, not to where the session starts it.
+    const QString kovaHome = qEnvironmentVariable("KOVASHELL_HOME");
+    const QString dataFolder = kovaHome.isEmpty() ? QString() : QDir(kovaHome).absolutePath();
+    if (hasControlCharacters(programPath) || hasControlCharacters(dataFolder))
+        return StartupResult::ControlCharacters;
     // Readable by the desktop's session starter, like any autostart entry.
     const QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    if (!writeFileAtomically(entryPath(folder), autostartEntryText(programPath).toUtf8(), mode))
+    if (!writeFileAtomically(entryPath(folder),
+                             autostartEntryText(programPath, dataFolder).toUtf8(), mode))
         return StartupResult::WriteFailed;
     return StartupResult::Registered;
 }
@@ -106,6 +129,10 @@ QString startupMessage(StartupResult result) {
     case StartupResult::WriteFailed:
         return QStringLiteral("スタートアップに登録できませんでした。"
                               "ディスクの空き容量と書き込み権限を確認してください。");
+    case StartupResult::ControlCharacters:
+        return QStringLiteral("プログラムまたはデータフォルダ（KOVASHELL_HOME）のパスに制御文字が"
+                              "含まれているため、スタートアップに登録できません。"
+                              "フォルダの名前を変えてください。");
     case StartupResult::DeleteFailed:
         return QStringLiteral("スタートアップから削除できませんでした。"
                               "書き込み権限を確認してください。");

@@ -45,7 +45,9 @@ click_in "$dialog" 192 92
 answer_message registered
 [[ -f $entry ]] || fail "no autostart entry after 登録"
 desktop-file-validate "$entry" || fail "desktop-file-validate refuses the entry"
-grep -qx "Exec=$KOVASHELL" "$entry" || fail "the entry does not start $KOVASHELL: $(grep Exec "$entry")"
+# Started at log-on with the data folder of this run.
+grep -qxF "Exec=env KOVASHELL_HOME=$KOVASHELL_HOME $KOVASHELL" "$entry" ||
+  fail "the entry does not start $KOVASHELL on $KOVASHELL_HOME: $(grep Exec "$entry")"
 click_in "$dialog" 248 92
 answer_message removed
 [[ ! -e $entry ]] || fail "the autostart entry is still there after 削除"

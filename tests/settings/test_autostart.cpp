@@ -19,9 +19,9 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Reads one Exec argument back the way a desktop reads it: string escapes
-// first, then the quoting.
-QString unquoteExec(const QString& value) {
+// Reads an Exec value back the way a desktop reads it: string escapes
+// first, then the words with their quoting.
+QStringList execWords(const QString& value) {
     QString unescaped;
     for (qsizetype i = 0; i < value.size(); ++i) {
         if (value.at(i) == QLatin1Char('\\') && i + 1 < value.size()) {
@@ -35,15 +35,21 @@ QString unquoteExec(const QString& value) {
         }
     }
     unescaped.replace(QStringLiteral("%%"), QStringLiteral("%"));
-    if (!unescaped.startsWith(QLatin1Char('"')))
-        return unescaped;
-    QString arg;
-    for (qsizetype i = 1; i + 1 < unescaped.size(); ++i) {
-        if (unescaped.at(i) == QLatin1Char('\\') && i + 2 < unescaped.size())
-            ++i;
-        arg += unescaped.at(i);
+    QStringList words;
+    QString word;
+    bool quoted = false;
+    for (qsizetype i = 0; i < unescaped.size(); ++i) {
+        const QChar c = unescaped.at(i);
+        if (quoted && c == QLatin1Char('\\') && i + 1 < unescaped.size())
+            word += unescaped.at(++i);
+        else if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char(' ') && !quoted)
+            words << std::exchange(word, QString());
+        else
+            word += c;
     }
-    return arg;
+    return words << word;
 }
 
 QString execLine(const QString& entry) {
@@ -96,8 +102,10 @@ private slots:
         QCOMPARE(QFileInfo(entry).permissions() & QFileDevice::ReadOther, QFileDevice::ReadOther);
         // Registering again rewrites the entry for the program's new place.
         QCOMPARE(registerStartup("/home/u/Kova/KovaShell"), StartupResult::Registered);
-        QCOMPARE(unquoteExec(execLine(QString::fromUtf8(readAll(entry)))),
-                 QStringLiteral("/home/u/Kova/KovaShell"));
+        QCOMPARE(
+            execWords(execLine(QString::fromUtf8(readAll(entry)))),
+            (QStringList{QStringLiteral("env"), QStringLiteral("KOVASHELL_HOME=") + home.path(),
+                         QStringLiteral("/home/u/Kova/KovaShell")}));
         QCOMPARE(removeStartup(), StartupResult::Removed);
         QVERIFY(!QFileInfo::exists(entry));
         QCOMPARE(removeStartup(), StartupResult::NotFound);
@@ -121,6 +129,54 @@ private slots:
         QCOMPARE(readAll(home.file("config/autostart/KovaShell.desktop")), QByteArray("old"));
     }
 
+    // Started at log-on with the data folder it was registered from.
+    void entryCarriesKovashellHomeWhenItIsSet_data() {
+        QTest::addColumn<QString>("kovaHome");
+        QTest::addColumn<QStringList>("words");
+        const QString program = QStringLiteral("/opt/kova/KovaShell");
+        QTest::newRow("unset") << QString() << QStringList{program};
+        QTest::newRow("blank and percent")
+            << QStringLiteral("/home/u/Kova 100%")
+            << QStringList{QStringLiteral("env"),
+                           QStringLiteral("KOVASHELL_HOME=/home/u/Kova 100%"), program};
+        QTest::newRow("relative") << QStringLiteral("data/../kova")
+                                  << QStringList{QStringLiteral("env"),
+                                                 QStringLiteral("KOVASHELL_HOME=") +
+                                                     QDir::currentPath() + QStringLiteral("/kova"),
+                                                 program};
+    }
+    void entryCarriesKovashellHomeWhenItIsSet() {
+        QFETCH(QString, kovaHome);
+        QFETCH(QStringList, words);
+        test::TempHome home;
+        qputenv("KOVASHELL_HOME", QFile::encodeName(kovaHome));
+        QCOMPARE(registerStartup(QStringLiteral("/opt/kova/KovaShell")), StartupResult::Registered);
+        const QString entry =
+            QString::fromUtf8(readAll(home.file("config/autostart/KovaShell.desktop")));
+        QCOMPARE(execWords(execLine(entry)), words);
+    }
+
+    void controlCharactersAreRefusedWithAMessage_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("kovaHome");
+        QTest::newRow("tab in the program") << QStringLiteral("/opt/a\tb/KovaShell") << QString();
+        QTest::newRow("line break in the program")
+            << QStringLiteral("/opt/a\nb/KovaShell") << QString();
+        QTest::newRow("escape in KOVASHELL_HOME")
+            << QStringLiteral("/opt/kova/KovaShell") << QStringLiteral("/home/u/\x1b[31m");
+    }
+    void controlCharactersAreRefusedWithAMessage() {
+        QFETCH(QString, program);
+        QFETCH(QString, kovaHome);
+        test::TempHome home;
+        if (!kovaHome.isEmpty())
+            qputenv("KOVASHELL_HOME", QFile::encodeName(kovaHome));
+        QCOMPARE(registerStartup(program), StartupResult::ControlCharacters);
+        QVERIFY(!QFileInfo::exists(home.file("config/autostart/KovaShell.desktop")));
+        QVERIFY(
+            startupMessage(StartupResult::ControlCharacters).contains(QStringLiteral("制御文字")));
+    }
+
     void execArgumentSurvivesQuoting_data() {
         QTest::addColumn<QString>("path");
         QTest::newRow("plain") << "/opt/kova/KovaShell";
@@ -133,14 +189,19 @@ private slots:
     void execArgumentSurvivesQuoting() {
         QFETCH(QString, path);
         const QString entry = autostartEntryText(path);
-        QCOMPARE(unquoteExec(execLine(entry)), path);
+        QCOMPARE(execWords(execLine(entry)), QStringList{path});
+        // With the data folder too.
+        const QString withHome = autostartEntryText(path, path);
+        QCOMPARE(
+            execWords(execLine(withHome)),
+            (QStringList{QStringLiteral("env"), QStringLiteral("KOVASHELL_HOME=") + path, path}));
         // The desktop's own checker accepts the entry.
         const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
         if (validator.isEmpty())
             QSKIP("desktop-file-validate is not installed (Debian: desktop-file-utils)");
         test::TempHome home;
         const QString file = home.file("KovaShell.desktop");
-        home.write("KovaShell.desktop", entry.toUtf8());
+        home.write("KovaShell.desktop", withHome.toUtf8());
         QProcess check;
         check.setProcessChannelMode(QProcess::MergedChannels);
         check.start(validator, {file});
