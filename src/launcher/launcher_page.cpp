@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,7 +63,6 @@ LauncherPage::LauncherPage(Launcher& launcher, QWidget* parent)
     Command13 = button(QStringLiteral("消去"), this);
     Label6 =
         new QLabel(QStringLiteral("※フォルダを指定する場合は最後に\"/\"を付けてください。"), this);
-    Label6->setWordWrap(true);
 
     connect(Text7, &QLineEdit::textChanged, this, &LauncherPage::updateCommand3Color);
     connect(Text8, &QLineEdit::textChanged, this, &LauncherPage::updateCommand3Color);
@@ -78,24 +76,12 @@ LauncherPage::LauncherPage(Launcher& launcher, QWidget* parent)
     selectEntry(0);
 }
 
-namespace {
-
-// A label's text on one line within `width` pixels, in a smaller face (down
-// to 9 pixels) where the usual one is too wide.
-void shrinkToFit(QLabel* label, int width) {
-    QFont font = label->font();
-    int pixels = QFontInfo(font).pixelSize();
-    while (QFontMetrics(font).horizontalAdvance(label->text()) > width && pixels > 9)
-        font.setPixelSize(--pixels);
-    label->setFont(font);
-    label->adjustSize();
-}
-
-} // namespace
-
-// The design's places in twips, kept within the page: where this desktop's
-// font is wider than the design's, a box starts after its label and a
-// label ends before its button, instead of anything running past the edge.
+// The design's places in twips, kept within the page at the dialog's own
+// face: where this desktop's font is wider than the design's, a box starts
+// after its label, the numbers keep a gap after their captions, and the
+// column right of the number frame moves right of it; the page then asks for
+// the width it needs (minimumWidth) instead of anything being cut or drawn
+// smaller.
 void LauncherPage::placeControls() {
     const auto px = [](int twips) { return twipsToPixels(twips); };
     const int lineHeight = fontMetrics().height();
@@ -115,43 +101,49 @@ void LauncherPage::placeControls() {
 
     place(Frame1, 120, 1440, 2655, 1215);
     // Five columns of number buttons, as narrow as their indicator and the
-    // widest caption allow, one design row (240 twips) high each.
-    const QStyle* st = style();
-    const int optionWidth = st->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
-                            st->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) +
-                            fontMetrics().horizontalAdvance(QStringLiteral("20")) + 2;
+    // widest caption allow (the caption close to its circle, as the classic
+    // buttons draw it), one design row (240 twips) high each.
+    Frame1->setStyleSheet(QStringLiteral("QRadioButton { spacing: 3px; }"));
+    const QStyle* st = Option1[0]->style();
+    const int optionWidth =
+        st->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, Option1[0]) +
+        st->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, Option1[0]) +
+        fontMetrics().horizontalAdvance(QStringLiteral("20")) + 2;
     const int optionHeight = std::max(px(240), lineHeight + 1);
-    const int pitch = std::max(px(480), optionWidth + 1);
+    const int pitch = std::max(px(480), optionWidth + kGap);
     for (int i = 0; i < kLauncherEntryCount; ++i)
         Option1[i]->setGeometry(px(120) + pitch * (i / 4), px(240 + 240 * (i % 4)), optionWidth,
                                 optionHeight);
     Frame1->resize(std::max(Frame1->width(), px(120) + 4 * pitch + optionWidth + kGap),
                    Frame1->height());
 
+    // The column right of the frame: the browse labels, then their "..."
+    // buttons one above the other.
+    const int column = Frame1->geometry().right() + 1 + kGap;
+    Label7[0]->move(std::max(px(2910), column), px(1485));
+    Label7[1]->move(std::max(px(2880), column), px(1725));
+    const int browse = std::max({px(3840), Label7[0]->geometry().right() + 1 + kGap,
+                                 Label7[1]->geometry().right() + 1 + kGap});
     place(Command4, 3840, 1440, 255, 255);
     place(Command5, 3840, 1680, 255, 255);
-    // The browse labels end before their buttons and start after the frame,
-    // in a smaller face where the room between is short.
-    const auto placeBrowseLabel = [&](QLabel* label, int left, int top, const QWidget* button) {
-        const int room = button->x() - kGap - (Frame1->geometry().right() + kGap);
-        shrinkToFit(label, room);
-        const int x = std::min(px(left), button->x() - kGap - label->width());
-        label->move(std::max(x, Frame1->geometry().right() + kGap), px(top));
-    };
-    placeBrowseLabel(Label7[0], 2910, 1485, Command4);
-    placeBrowseLabel(Label7[1], 2880, 1725, Command5);
+    Command4->move(browse, Command4->y());
+    Command5->move(browse, Command5->y());
     place(Command3, 3120, 2040, 855, 255);
     place(Command13, 3120, 2400, 855, 255);
+    for (QPushButton* b : {Command3, Command13})
+        b->move(std::max(b->x(), column), b->y());
 
     // The hint has no place of its own: it takes the free row between the
-    // command-line box and the number frame, in a smaller face if a line of
-    // the usual one would not fit there.
-    const int hintWidth = px(1440 + 2655) - px(120);
-    shrinkToFit(Label6, hintWidth);
+    // command-line box and the number frame, on one line.
+    const int hintWidth = Label6->sizeHint().width();
     const int hintTop = Text8->geometry().bottom() + 2;
-    Label6->setGeometry(px(120), hintTop, hintWidth,
-                        std::max(Frame1->y() - hintTop - 1, Label6->heightForWidth(hintWidth)));
-    setMinimumSize(px(4335), px(2775));
+    Label6->setGeometry(px(120), hintTop, std::max(hintWidth, px(1440 + 2655) - px(120)),
+                        std::max(Frame1->y() - hintTop - 1, Label6->sizeHint().height()));
+    int right = px(4335);
+    for (const QWidget* w :
+         std::initializer_list<const QWidget*>{Label6, Command4, Command5, Command3})
+        right = std::max(right, w->geometry().right() + 1 + kGap);
+    setMinimumSize(right, px(2775));
 }
 
 void LauncherPage::selectEntry(int index) {

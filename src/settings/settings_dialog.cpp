@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyleOption>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -60,6 +61,28 @@ QLabel* label(const QString& text, QWidget* parent, QPoint at, int right = 0) {
         l->resize(right - at.x(), l->heightForWidth(right - at.x()));
     }
     return l;
+}
+
+// Wide enough for `widest` at the box's face, or its design width.
+void fitText(QLineEdit* box, const QString& widest) {
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+    const QMargins margins = box->textMargins();
+    // QLineEdit keeps 2 pixels of its own on either side of the text.
+    const QSize text(box->fontMetrics().horizontalAdvance(widest) + 4 + margins.left() +
+                         margins.right(),
+                     box->height());
+    const int width =
+        box->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, box).width();
+    box->resize(std::max(box->width(), width), box->height());
+}
+
+// A control whose caption is a label of its own is known by that label's
+// text to screen readers.
+void nameAfter(QWidget* control, QLabel* caption) {
+    control->setAccessibleName(caption->text().trimmed());
+    caption->setBuddy(control);
 }
 
 QPushButton* button(const QString& text, QWidget* parent, const QRect& place) {
@@ -129,10 +152,23 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
     buildMailTab(SSTab1->widget(1));
     // The launcher page counts its places from the strip's top edge too.
     launcherPage = new LauncherPage(launcher_, SSTab1->widget(2));
-    launcherPage->setGeometry(0, -SSTab1->tabBar()->sizeHint().height(), twipsToPixels(kWidth),
-                              twipsToPixels(2775));
     buildNotesTab(SSTab1->widget(3));
     SSTab1->setCurrentIndex(2); // the tab shown at design time
+    // Wider than the design where the launcher page's captions need it at
+    // this desktop's face; the pages' frame takes its part of the width.
+    QStyleOptionTabWidgetFrame pane;
+    pane.initFrom(SSTab1);
+    pane.rect = SSTab1->rect();
+    pane.lineWidth = SSTab1->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, SSTab1);
+    pane.tabBarSize = SSTab1->tabBar()->sizeHint();
+    const int frame =
+        SSTab1->width() -
+        SSTab1->style()->subElementRect(QStyle::SE_TabWidgetTabContents, &pane, SSTab1).width();
+    const int width = std::max(twipsToPixels(kWidth), launcherPage->minimumWidth() + frame);
+    setFixedSize(width, twipsToPixels(kHeight));
+    SSTab1->resize(width, SSTab1->height());
+    launcherPage->setGeometry(0, -SSTab1->tabBar()->sizeHint().height(), width,
+                              twipsToPixels(2775));
 
     Picture1 = new QLabel(this);
     Picture1->setGeometry(twips(0, 2760, 495, 495));
@@ -141,6 +177,8 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
     Picture1->setToolTip(kHomePage);
     Picture1->installEventFilter(this);
     Label9 = label(QStringLiteral("Kova Project"), this, twips(480, 3000, 0, 0).topLeft());
+    // The design lets the logo run a pixel into the line.
+    Label9->move(std::max(Label9->x(), Picture1->geometry().right() + 1), Label9->y());
     Label9->setAutoFillBackground(true);
     QPalette makerPalette = Label9->palette();
     makerPalette.setColor(QPalette::Window, colorFromText(QStringLiteral("&H8000000D")));
@@ -150,8 +188,11 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
     Command1 = button(QStringLiteral("OK"), this, twips(2160, 2880, 615, 375));
     Command2 = button(QStringLiteral("Cancel"), this, twips(2880, 2880, 735, 375));
     Command8 = button(QStringLiteral("適用"), this, twips(3720, 2880, 615, 375));
-    // Room for the buttons' texts should this desktop's font be wider.
-    int right = twipsToPixels(kWidth);
+    // Room for the buttons' texts should this desktop's font be wider; they
+    // keep to the right edge.
+    for (QPushButton* b : {Command8, Command2, Command1})
+        b->move(b->x() + width - twipsToPixels(kWidth), b->y());
+    int right = width;
     for (QPushButton* b : {Command8, Command2, Command1}) {
         const int width = std::max(b->width(), b->fontMetrics().horizontalAdvance(b->text()) + 12);
         b->setGeometry(std::min(b->x(), right - width), b->y(), width, b->height());
@@ -172,6 +213,7 @@ void Form1a::buildGeneralTab(QWidget* page) {
     const int right = twipsToPixels(4080);
     Label3 = label(QStringLiteral("起動時ﾃﾞｽｸﾄｯﾌﾟのｱｲｺﾝを「小さいｱｲｺﾝ」で表示する。"), page,
                    onPage(840, 600, tabs), right);
+    nameAfter(Check1, Label3);
     Label3->installEventFilter(this);
     const int ruleTops[3] = {480, 1080, 1680};
     for (int i = 0; i < 3; ++i) {
@@ -190,15 +232,14 @@ void Form1a::buildGeneralTab(QWidget* page) {
     const int choiceTops[2] = {2160, 2400};
     for (int i = 0; i < 2; ++i) {
         auto* option = new QRadioButton(page);
-        // Both may be off, as the file can say; the two exclude each other by hand.
-        option->setAutoExclusive(false);
         option->move(onPage(360, choiceTops[i], tabs));
         Option2[size_t(i)] = option;
         Label11[size_t(i)] = label(choices[i], page, onPage(720, choiceTops[i], tabs));
+        nameAfter(option, Label11[size_t(i)]);
         Label11[size_t(i)]->installEventFilter(this);
         connect(option, &QRadioButton::clicked, this, [this, i] { Label11_Click(i); });
     }
-    Option2[0]->setChecked(true);
+    setChoices(true, false);
     connect(Command6, &QPushButton::clicked, this, &Form1a::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1a::Command7_Click);
 }
@@ -236,8 +277,12 @@ void Form1a::buildMailTab(QWidget* page) {
             QLabel* caption = label(captions[f], account, onPage(0, tops[f] + 45, tabs));
             caption->move(edit->x() - caption->width() - 4, caption->y());
             Label1[size_t(i * 5 + (i == 0 ? f : f + 1))] = caption;
+            nameAfter(edit, caption);
         }
+        // Room for every port number; the hint follows the box.
+        fitText(fields[0], QStringLiteral("65535"));
         QLabel* hint = label(QStringLiteral("←通常は110"), account, onPage(2280, 645, tabs));
+        hint->move(std::max(hint->x(), fields[0]->geometry().right() + 1 + 4), hint->y());
         Label1[size_t(i == 0 ? 5 : i * 5 + 5)] = hint;
         Text1[size_t(i)] = fields[0];
         Text1[size_t(i)]->setText(QStringLiteral("110"));
@@ -254,7 +299,10 @@ void Form1a::buildMailTab(QWidget* page) {
     // Digits only, typed or pasted; Backspace works as always.
     Text5->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Text5));
+    fitText(Text5, QStringLiteral("999"));
     Label1[4] = label(QStringLiteral("分ごとにメールチェック"), options, onPage(720, 525, tabs));
+    Label1[4]->move(std::max(Label1[4]->x(), Text5->geometry().right() + 1 + 4), Label1[4]->y());
+    nameAfter(Text5, Label1[4]);
     Label2 = new QLabel(
         QStringLiteral("自動メールを無効にしたい場合は空欄にするか「0」を代入して下さい。"),
         options);
@@ -270,6 +318,7 @@ void Form1a::buildMailTab(QWidget* page) {
     Label18 = label(QStringLiteral("メーラーの場所"), options, onPage(240, 1440, tabs));
     Text9 = new QLineEdit(QStringLiteral("C:\\Program Files\\Outlook Express\\msimn.exe"), options);
     Text9->setGeometry(QRect(onPage(120, 1680, tabs), twips(0, 0, 3375, 270).size()));
+    nameAfter(Text9, Label18);
     Command14 = button(QStringLiteral("..."), options,
                        QRect(onPage(3600, 1680, tabs), twips(0, 0, 255, 255).size()));
     connect(Command14, &QPushButton::clicked, this, &Form1a::Command14_Click);
@@ -338,8 +387,8 @@ void Form1a::Form_Load() {
     bool numeric = false;
     const int small = ReadSetting(a1::b6).trimmed().toInt(&numeric);
     Check1->setChecked(numeric ? small != 0 : true);
-    Option2[0]->setChecked(truthValue(ReadSetting(a1::b7)).value_or(true));
-    Option2[1]->setChecked(truthValue(ReadSetting(a1::b8)).value_or(false));
+    setChoices(truthValue(ReadSetting(a1::b7)).value_or(true),
+               truthValue(ReadSetting(a1::b8)).value_or(false));
 
     move(twipsToPixels(twipsFromText(ReadSetting(Option::Left))),
          twipsToPixels(twipsFromText(ReadSetting(Option::Top))));
@@ -527,8 +576,18 @@ void Form1a::Label3_Click() {
 }
 
 void Form1a::Label11_Click(int index) {
-    Option2[size_t(index)]->setChecked(true);
-    Option2[size_t(1 - index)]->setChecked(false);
+    setChoices(index == 0, index == 1);
+}
+
+// As the file has them, both off or both on included; a choice of the user's
+// then excludes the other, as radio buttons do.
+void Form1a::setChoices(bool first, bool second) {
+    for (QRadioButton* option : Option2)
+        option->setAutoExclusive(false);
+    Option2[0]->setChecked(first);
+    Option2[1]->setChecked(second);
+    for (QRadioButton* option : Option2)
+        option->setAutoExclusive(true);
 }
 
 void Form1a::Picture1_Click() {

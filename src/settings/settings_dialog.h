@@ -132,6 +132,7 @@ private:
     void buildNotesTab(QWidget* page);
     void setSwatch(QLabel* swatch, const QColor& color);
     void switchMinuteTimer();
+    void setChoices(bool first, bool second);
     QList<SettingValue> settingValues() const;
     QList<SettingValue> placeValues() const;
     bool save(bool withPlace);

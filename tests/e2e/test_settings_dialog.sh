@@ -67,7 +67,7 @@ xdotool type --delay 20 "editor"
 xdotool key Tab
 xdotool type --delay 20 "/bin/true"
 echo "launcher tab: $(screenshot launcher)"
-click_in "$dialog" 164 204 # "OK" at 2160/2880 twips
+click_in "$dialog" 180 204 # "OK" at 2160/2880 twips (or right of it in a wider dialog)
 wait_until "the dialog to close after OK" has_no_window_titled "KovaShell(設定)"
 [[ $(setting Lunch0 0) == editor && $(setting Lunch1 0) == /bin/true ]] ||
   fail "entry 1 was saved as '$(setting Lunch0 0)' / '$(setting Lunch1 0)'"

@@ -9,10 +9,12 @@
 #include "support/read_only_folder.h"
 #include "support/running_program.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -220,6 +222,34 @@ private slots:
         QCOMPARE(ReadSetting(a1::b8), u"False"_s);
     }
 
+    // Screen readers hear each control by the text of its label, and the
+    // two double-click choices as the radio buttons they are.
+    void controlsAreNamedAfterTheirLabels() {
+        Running run;
+        Form1a* d = run.open(0);
+        QList<std::tuple<QWidget*, QLabel*, QAccessible::Role>> controls = {
+            {d->Check1, d->Label3, QAccessible::CheckBox},
+            {d->Option2[0], d->Label11[0], QAccessible::RadioButton},
+            {d->Option2[1], d->Label11[1], QAccessible::RadioButton},
+            {d->Text5, d->Label1[4], QAccessible::EditableText},
+            {d->Text9, d->Label18, QAccessible::EditableText}};
+        for (int i = 0; i < 3; ++i) {
+            const size_t first = size_t(i == 0 ? 0 : i * 5 + 1);
+            controls
+                << std::tuple{d->Text1[size_t(i)], d->Label1[first], QAccessible::EditableText}
+                << std::tuple{d->Text2[size_t(i)], d->Label1[first + 1], QAccessible::EditableText}
+                << std::tuple{d->Text3[size_t(i)], d->Label1[first + 2], QAccessible::EditableText}
+                << std::tuple{d->Text4[size_t(i)], d->Label1[first + 3], QAccessible::EditableText};
+        }
+        for (const auto& [control, label, role] : controls) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(a != nullptr);
+            QCOMPARE(a->text(QAccessible::Name), label->text().trimmed());
+            QCOMPARE(a->role(), role);
+        }
+        QCOMPARE(d->Label11[1]->text(), u" メールチェック"_s);
+    }
+
     void placeIsKeptFromOneOpeningToTheNext() {
         Running run;
         Form1a* dialog = run.open(0);
@@ -302,28 +332,59 @@ private slots:
                                                      u"ファイルが見つかりません。"_s}));
     }
 
-    // Every control lies wholly on its page and every text has its room, in
-    // the fonts of this machine. The pictures are kept for a look.
+    // Every control lies wholly on its page, apart from its neighbours, and
+    // every text has its room at the dialog's own face, in the fonts of this
+    // machine. The pictures are kept for a look.
     void everyPageShowsItsControlsWhole() {
-        Running run;
+        Running run("[a1]\r\nb01=43687\r\nb5=999\r\n");
         Form1a* dialog = run.open(0);
         QCoreApplication::processEvents();
         const QString folder = QStringLiteral(QT_TESTCASE_BUILDDIR "/screens");
         QDir().mkpath(folder);
+        const int face = QFontInfo(dialog->font()).pixelSize();
         QStringList clipped;
-        const auto check = [&clipped](QWidget* page, const QString& name) {
+        const auto check = [&clipped, face](QWidget* page, const QString& name) {
+            QList<QWidget*> shown;
             for (QWidget* w : page->findChildren<QWidget*>()) {
                 // The launcher page is a frame for its controls, larger than the tab.
                 if (!w->isVisibleTo(page) || qobject_cast<LauncherPage*>(w) != nullptr)
                     continue;
+                shown << w;
+                const QString what = name + u": "_s + w->metaObject()->className() + u' ' +
+                                     w->property("text").toString();
                 const QRect place(w->mapTo(page, QPoint(0, 0)), w->size());
                 if (!page->rect().contains(place) ||
                     !w->parentWidget()->rect().contains(w->geometry()))
-                    clipped << name + u": "_s + w->metaObject()->className() + u" outside"_s;
-                if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty() &&
-                                                        !l->wordWrap() &&
-                                                        l->width() < l->sizeHint().width())
-                    clipped << name + u": "_s + l->text();
+                    clipped << what + u" outside"_s;
+                if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
+                    if (!l->wordWrap() && l->width() < l->sizeHint().width())
+                        clipped << what + u" cut"_s;
+                    if (QFontInfo(l->font()).pixelSize() < face)
+                        clipped << what + u" in a smaller face"_s;
+                }
+                // A line edit shows its text from the first character on.
+                if (auto* e = qobject_cast<QLineEdit*>(w); e && !e->text().isEmpty()) {
+                    e->end(false);
+                    if (e->cursorPositionAt(QPoint(e->rect().left() + 4, e->height() / 2)) != 0)
+                        clipped << what + u" scrolled"_s;
+                }
+            }
+            // Neighbours on one row never overlap, and a caption keeps a gap
+            // before the next control.
+            for (QWidget* a : shown) {
+                for (QWidget* b : shown) {
+                    const QRect ga = a->geometry();
+                    const QRect gb = b->geometry();
+                    if (a == b || a->parentWidget() != b->parentWidget() || ga.x() > gb.x() ||
+                        !(ga.contains(ga.center().x(), gb.center().y()) ||
+                          gb.contains(gb.center().x(), ga.center().y())))
+                        continue;
+                    const int gap = gb.left() - ga.right() - 1;
+                    const QString text = a->property("text").toString();
+                    if (gap < 0 || (gap < 2 && !text.isEmpty()))
+                        clipped << name + u": "_s + text + u" | "_s +
+                                       b->property("text").toString() + u" touch"_s;
+                }
             }
         };
         for (int tab = 0; tab < 4; ++tab) {
