@@ -16,8 +16,8 @@ void removeLeftoverSaves() {
         return name == QLatin1String(kSettingsFileName) || isNoteFileName(name);
     });
     const QFileInfo store(RegistryStore::defaultPath());
-    removeLeftoverTemporaryFiles(store.absolutePath(),
-                                 [&store](const QString& name) { return name == store.fileName(); });
+    removeLeftoverTemporaryFiles(
+        store.absolutePath(), [&store](const QString& name) { return name == store.fileName(); });
     removeLeftoverStartupEntries();
 }
 

@@ -33,8 +33,8 @@ QString SpecialFolderPath(int folderId) {
 void removeLeftoverStartupEntries() {
     const QString folder = startupFolderLocation();
     if (!folder.isEmpty())
-        removeLeftoverTemporaryFiles(folder,
-                                     [](const QString& name) { return name == kAutostartFileName; });
+        removeLeftoverTemporaryFiles(
+            folder, [](const QString& name) { return name == kAutostartFileName; });
 }
 
 } // namespace kova

@@ -100,9 +100,10 @@ private slots:
         const QStringList ours = {"KovaShell.ini.CaeQkL", "KovaShell7.hsn.x1Y2z3",
                                   "KovaShell100.log.QwErTy", "config/KovaShell/registry.reg.AbCdEf",
                                   "config/autostart/KovaShell.desktop.ZzYy09"};
-        const QStringList others = {"KovaShell101.hsn.AbCdEf", "KovaShell07.hsn.AbCdEf",
-                                    "KovaShell.ini.AbC", "KovaShell.ini.AbCdEfG",
-                                    "notes.txt.AbCdEf", "config/autostart/Other.desktop.AbCdEf"};
+        const QStringList others = {
+            "KovaShell101.hsn.AbCdEf", "KovaShell07.hsn.AbCdEf",
+            "KovaShell.ini.AbC",       "KovaShell.ini.AbCdEfG",
+            "notes.txt.AbCdEf",        "config/autostart/Other.desktop.AbCdEf"};
         QDir().mkpath(s.home.file("config/autostart"));
         for (const QString& name : ours + others)
             s.home.write(name, "x");

@@ -18,15 +18,12 @@ private slots:
     // reader pressing its "OK"): the dialog goes with it and counts as cancelled.
     void dialogWhoseWindowGoesWhileItIsOpenIsCancelled_data() {
         QTest::addColumn<Ask>("ask");
-        QTest::newRow("font") << Ask([](RealPlatform& p, QWidget* w) {
-            return p.chooseFont(QFont(), w).has_value();
-        });
-        QTest::newRow("colour") << Ask([](RealPlatform& p, QWidget* w) {
-            return p.chooseColor(Qt::red, w).has_value();
-        });
+        QTest::newRow("font") << Ask(
+            [](RealPlatform& p, QWidget* w) { return p.chooseFont(QFont(), w).has_value(); });
+        QTest::newRow("colour") << Ask(
+            [](RealPlatform& p, QWidget* w) { return p.chooseColor(Qt::red, w).has_value(); });
         QTest::newRow("file") << Ask([](RealPlatform& p, QWidget* w) {
-            return p.chooseFile(QStringLiteral("file"), {QStringLiteral("all (*)")}, w)
-                .has_value();
+            return p.chooseFile(QStringLiteral("file"), {QStringLiteral("all (*)")}, w).has_value();
         });
         QTest::newRow("folder") << Ask([](RealPlatform& p, QWidget* w) {
             return p.chooseFolder(QStringLiteral("folder"), QStringLiteral("/"), w).has_value();

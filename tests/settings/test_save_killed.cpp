@@ -73,10 +73,10 @@ private slots:
             const QString log = home.file("strace.log");
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            child.start(u"strace"_s, {u"-f"_s, u"-qq"_s, u"-o"_s, log, u"-e"_s,
-                                      u"trace=rename,fsync"_s, u"-e"_s,
-                                      u"inject=rename:signal=SIGKILL:when=%1"_s.arg(kill),
-                                      QCoreApplication::applicationFilePath(), u"--press-ok"_s});
+            child.start(u"strace"_s,
+                        {u"-f"_s, u"-qq"_s, u"-o"_s, log, u"-e"_s, u"trace=rename,fsync"_s, u"-e"_s,
+                         u"inject=rename:signal=SIGKILL:when=%1"_s.arg(kill),
+                         QCoreApplication::applicationFilePath(), u"--press-ok"_s});
             QVERIFY(child.waitForFinished(60000));
             const QString trace = QString::fromUtf8(home.read("strace.log"));
             const bool killed = trace.contains(u"+++ killed by SIGKILL"_s);
