@@ -202,10 +202,9 @@ void LauncherPage::Command3_Click() {
         return;
     }
     storeBoxes();
-    const bool saved = launcher_.SaveLauncherTable(); // tells the user when it fails
+    launcher_.SaveLauncherTable(); // may tell the user it failed
     launcher_.RebuildLauncherMenu();
-    if (saved || !guard.windowGone())
-        setCommand3Red(false);
+    setCommand3Red(false);
 }
 
 // Programs on this platform carry no extension, so a name filter cannot pick
