@@ -27,8 +27,8 @@ private slots:
         QTest::newRow("escapes in double quotes")
             << u"\"a\\\"b\" \"c\\\\d\" \"e\\f\" \"\\$x\""_s
             << QStringList{u"a\"b"_s, u"c\\d"_s, u"e\\f"_s, u"$x"_s};
-        QTest::newRow("empty words") << u"a '' \"\""_s << QStringList{u"a"_s, u""_s, u""_s};
-        QTest::newRow("pieces join") << u"a'b'\"c\"\\d"_s << QStringList{u"abcd"_s};
+        QTest::newRow("empty words, pieces join")
+            << u"a '' \"\" b'c'\"d\"\\e"_s << QStringList{u"a"_s, u""_s, u""_s, u"bcde"_s};
         QTest::newRow("leading tilde")
             << u"~/bin/x ~ '~/y' a~ ~user \\~"_s
             << QStringList{home + u"/bin/x"_s, home, u"~/y"_s, u"a~"_s, u"~user"_s, u"~"_s};
@@ -38,9 +38,7 @@ private slots:
         QTest::newRow("full-width and no-break spaces are letters")
             << u"a\u3000b c\u00A0d"_s << QStringList{u"a\u3000b"_s, u"c\u00A0d"_s};
         QTest::newRow("backslash at the end") << u"a\\"_s << QStringList{u"a\\"_s};
-        QTest::newRow("empty") << QString() << QStringList{};
         QTest::newRow("single quote open") << u"sh -c 'echo"_s << open;
-        QTest::newRow("double quote open") << u"a \"b"_s << open;
     }
     void splitsAsAShellDoes() {
         QFETCH(QString, line);
@@ -56,10 +54,8 @@ private slots:
         QTest::addColumn<bool>("quoted");
         QTest::newRow("plain") << u"/usr/bin/xterm"_s << false;
         QTest::newRow("full-width space") << u"/home/u/\u8868\u3000\u8a08\u7b97/run"_s << false;
-        QTest::newRow("no-break space") << u"/home/u/a\u00A0b"_s << false;
         QTest::newRow("dollar and backquote") << u"/home/u/$HOME`x`"_s << false;
         QTest::newRow("blank") << u"/home/u/My Apps/run"_s << true;
-        QTest::newRow("tab") << u"/home/u/a\tb"_s << true;
         QTest::newRow("single quote") << u"/home/u/it's"_s << true;
         QTest::newRow("double quotes") << u"/home/u/say \"hi\""_s << true;
         QTest::newRow("backslash") << u"/home/u/a\\b"_s << true;
