@@ -82,8 +82,12 @@ int main(int argc, char** argv) {
         for (int round = 0; round < 3; ++round) {
             for (int i = 0; i < kMailAccountCount; ++i) {
                 Rig rig;
-                rig.settings.accounts[i] = {QString::number(dovecot.port()), u"127.0.0.1"_s,
-                                            users[i], users[i] + u"pw"_s};
+                rig.settings.accounts[i] = {QString::number(dovecot.port()),
+                                            u"127.0.0.1"_s,
+                                            users[i],
+                                            users[i] + u"pw"_s,
+                                            MailSecurity::None,
+                                            {}};
                 QElapsedTimer clock;
                 rig.window.clock = &clock;
                 clock.start();
@@ -96,8 +100,12 @@ int main(int argc, char** argv) {
         }
         Rig rig;
         for (int i = 0; i < kMailAccountCount; ++i)
-            rig.settings.accounts[i] = {QString::number(dovecot.port()), u"127.0.0.1"_s, users[i],
-                                        users[i] + u"pw"_s};
+            rig.settings.accounts[i] = {QString::number(dovecot.port()),
+                                        u"127.0.0.1"_s,
+                                        users[i],
+                                        users[i] + u"pw"_s,
+                                        MailSecurity::None,
+                                        {}};
         QElapsedTimer clock;
         rig.window.clock = &clock;
         clock.start();
@@ -112,8 +120,12 @@ int main(int argc, char** argv) {
     {
         ScriptedPop3Server hostile({flood(1024 * 1024)});
         Rig rig;
-        rig.settings.accounts[0] = {QString::number(hostile.port()), u"127.0.0.1"_s, u"a"_s,
-                                    u"b"_s};
+        rig.settings.accounts[0] = {QString::number(hostile.port()),
+                                    u"127.0.0.1"_s,
+                                    u"a"_s,
+                                    u"b"_s,
+                                    MailSecurity::None,
+                                    {}};
         QElapsedTimer clock;
         rig.window.clock = &clock;
         clock.start();
