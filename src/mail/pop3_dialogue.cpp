@@ -327,36 +327,22 @@ Pop3Action Pop3Dialogue::error(int i, int number, const QString& description, bo
         closeHandling(i, true, action);
     else
         action.label = accountTag(i) + kErrorLabelTail;
-    const QString tag = accountTag(i);
-    switch (number) {
-    case kHostNotFound:
-    case kTimedOut:
-        action.messages << tag + kHostNotFoundTail;
-        break;
-    case kRefused:
-        action.messages << tag + kRefusedTail;
-        break;
-    case kAddressNotAvailable:
-        action.messages << tag + kAddressTail;
-        break;
-    case kAborted:
-        action.messages << tag + kAbortedTail;
-        break;
-    case kReset:
-        action.messages << tag + kResetTail;
-        break;
-    case kTlsFailed:
-        action.messages << tag + kTlsFailedTail;
-        break;
-    case kTlsTimedOut:
-        action.messages << tag + kTlsTimedOutTail;
-        break;
-    case kTlsUnavailable:
-        action.messages << tag + kTlsUnavailableTail;
-        break;
-    default:
-        action.messages << tag + kOtherErrorTail + QString::number(number) + u':' + description;
-    }
+    const std::pair<int, const QString&> tails[] = {
+        {kHostNotFound, kHostNotFoundTail},
+        {kTimedOut, kHostNotFoundTail},
+        {kRefused, kRefusedTail},
+        {kAddressNotAvailable, kAddressTail},
+        {kAborted, kAbortedTail},
+        {kReset, kResetTail},
+        {kTlsFailed, kTlsFailedTail},
+        {kTlsTimedOut, kTlsTimedOutTail},
+        {kTlsUnavailable, kTlsUnavailableTail},
+    };
+    QString tail = kOtherErrorTail + QString::number(number) + u':' + description;
+    for (const auto& [known, text] : tails)
+        if (known == number)
+            tail = text;
+    action.messages << accountTag(i) + tail;
     end(action);
     return action;
 }
