@@ -70,8 +70,12 @@ void MailChecker::apply(int i, const Pop3Action& action) {
     // could deliver events of a dialogue that has already ended.
     if (action.closeSocket)
         closeSocket(i);
-    if (action.pin)
+    if (action.pin) {
         hooks_.settings().pinCertificate(i, *action.pin);
+        // Making the settings dialog for it clears mailBusy; this dialogue
+        // goes on.
+        dialogue_.setMailBusy(true);
+    }
     // The deadline runs from the start of the dialogue, not from its last
     // event.
     if (action.connect) {
