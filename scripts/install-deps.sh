@@ -21,6 +21,10 @@ PACKAGES=(
   xdotool imagemagick x11-utils wmctrl
   # desktop settings (desktop icons) and a real POP3 server for the mail tests
   libglib2.0-bin dovecot-pop3d
+  # POP3 over TLS: the system's trusted certificates (Qt's OpenSSL backend
+  # comes with libqt6network6), and the tool the mail tests make their
+  # certificates with
+  ca-certificates openssl
   # checking the autostart entry the settings dialog writes
   desktop-file-utils
   # killing a save at each of its renames (test_save_killed)

@@ -29,7 +29,7 @@ int main(int argc, char* argv[]) {
 
     kova::UnixSignals unixSignals({SIGTERM, SIGHUP, SIGINT});
     QObject::connect(&unixSignals, &kova::UnixSignals::received, &form1,
-                     [&form1] { form1.closeRequest(); });
+                     [&form1] { form1.terminate(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
                      [&form1](QSessionManager& manager) { form1.commitDataRequest(manager); });
 

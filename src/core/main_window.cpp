@@ -301,6 +301,12 @@ void Form1::closeRequest() {
     endProgram();
 }
 
+void Form1::terminate() {
+    mail_->closeSockets();
+    RemoveTrayIcon();
+    endProgram();
+}
+
 void Form1::commitDataRequest(QSessionManager& manager) {
     sessionEnding(manager.allowsInteraction(), [&manager] { manager.cancel(); });
 }

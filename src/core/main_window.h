@@ -47,8 +47,12 @@ public:
 
     void mnuIcon_Click(int index);
     void MnuEnd_Click();
-    // A close request from the platform (session end, SIGTERM ...).
+    // A close request (the guarded exit): refused with a beep while mail is
+    // checked.
     void closeRequest();
+    // SIGTERM, SIGINT, SIGHUP: the program ends whatever runs; a mail check
+    // is cut off.
+    void terminate();
     // The screens changed: every window of ours onto a screen.
     void rescueWindows();
     void commitDataRequest(QSessionManager& manager);

@@ -7,9 +7,8 @@ namespace kova {
 
 using namespace Qt::StringLiterals;
 
-MailChecker::MailChecker(MailHooks hooks, QObject* parent, Winsock::Factory socketFactory)
-    : QObject(parent), hooks_(std::move(hooks)), Winsock0(nullptr, socketFactory),
-      Winsock1(nullptr, socketFactory), Winsock2(nullptr, socketFactory) {
+MailChecker::MailChecker(MailHooks hooks, QObject* parent)
+    : QObject(parent), hooks_(std::move(hooks)) {
     Timer1.setInterval(kMinuteMs);
     Timer2.setInterval(kChainMs);
     // A coarse timer may tick up to 5 % late, on every account of a run.
@@ -22,20 +21,15 @@ MailChecker::MailChecker(MailHooks hooks, QObject* parent, Winsock::Factory sock
         watchdog.setSingleShot(true);
         watchdog.setInterval(kDefaultDialogueLimitMs);
         connect(&watchdog, &QTimer::timeout, this, [this, i] { apply(i, dialogue_.timedOut(i)); });
-        // Every event is progress: the watchdog starts again (apply() stops it
-        // when the dialogue ends).
-        connect(socket, &Winsock::connected, this, [this, i] {
-            watchdogs_[i].start();
-            apply(i, dialogue_.connected(i));
-        });
-        connect(socket, &Winsock::dataArrival, this, [this, i](const QByteArray& bytes) {
-            watchdogs_[i].start();
-            apply(i, dialogue_.dataArrived(i, bytes));
-        });
-        connect(socket, &Winsock::sendComplete, this, [this, i] {
-            watchdogs_[i].start();
-            dialogue_.sendComplete(i);
-        });
+        connect(socket, &Winsock::connected, this, [this, i] { apply(i, dialogue_.connected(i)); });
+        connect(socket, &Winsock::encrypted, this, [this, i] { apply(i, dialogue_.encrypted(i)); });
+        connect(socket, &Winsock::certificateFailed, this,
+                [this, i](const CertificateCheck& check) {
+                    apply(i, dialogue_.certificateFailed(i, check));
+                });
+        connect(socket, &Winsock::dataArrival, this,
+                [this, i](const QByteArray& bytes) { apply(i, dialogue_.dataArrived(i, bytes)); });
+        connect(socket, &Winsock::sendComplete, this, [this, i] { dialogue_.sendComplete(i); });
         connect(socket, &Winsock::closed, this, [this, i] { apply(i, dialogue_.closed(i)); });
         connect(socket, &Winsock::error, this, [this, i](int number, const QString& description) {
             apply(i, dialogue_.error(i, number, description, !sockets_[i]->isClosed()));
@@ -46,6 +40,11 @@ MailChecker::MailChecker(MailHooks hooks, QObject* parent, Winsock::Factory sock
 void MailChecker::setDialogueLimitMs(int ms) {
     for (QTimer& watchdog : watchdogs_)
         watchdog.setInterval(ms);
+}
+
+void MailChecker::setHandshakeLimitMs(int ms) {
+    for (Winsock* socket : sockets_)
+        socket->setHandshakeLimitMs(ms);
 }
 
 void MailChecker::startDialogue(int i) {
@@ -60,14 +59,27 @@ void MailChecker::startDialogue(int i) {
 }
 
 void MailChecker::apply(int i, const Pop3Action& action) {
+    Winsock& socket = *sockets_[i];
     if (!action.send.isEmpty())
-        sockets_[i]->send(action.send);
+        socket.send(action.send);
+    if (action.acceptCertificate)
+        socket.acceptCertificate();
+    if (action.startTls)
+        socket.startTls();
     // Closed before any message box: while one is open, a socket left open
     // could deliver events of a dialogue that has already ended.
     if (action.closeSocket)
         closeSocket(i);
+    if (action.pin) {
+        hooks_.settings().pinCertificate(i, *action.pin);
+        // Making the settings dialog for it clears mailBusy; this dialogue
+        // goes on.
+        dialogue_.setMailBusy(true);
+    }
+    // The deadline runs from the start of the dialogue, not from its last
+    // event.
     if (action.connect) {
-        sockets_[i]->connectTo(action.host, action.port);
+        socket.connectTo(action.host, action.port, action.security);
         watchdogs_[i].start();
     }
     if (action.ended)
@@ -80,6 +92,13 @@ void MailChecker::apply(int i, const Pop3Action& action) {
         Platform::instance().messageBox(message, Buttons::Ok);
     if (action.beep)
         Platform::instance().beep();
+    if (action.question) {
+        // The user's time to think is not the server's.
+        watchdogs_[i].stop();
+        const bool trusted =
+            Platform::instance().messageBox(*action.question, Buttons::YesNo) == Answer::Yes;
+        apply(i, dialogue_.trustAnswered(i, trusted));
+    }
 }
 
 void MailChecker::closeSocket(int i) {

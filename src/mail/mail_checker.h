@@ -56,11 +56,12 @@ public:
     static constexpr int kChainMs = 1000;
     static constexpr int kDefaultDialogueLimitMs = 60000;
 
-    explicit MailChecker(MailHooks hooks, QObject* parent = nullptr,
-                         Winsock::Factory socketFactory = {});
+    explicit MailChecker(MailHooks hooks, QObject* parent = nullptr);
 
-    // A dialogue with no event for this long ends as a timed-out connection.
+    // A dialogue that has not ended this long after its start ends, however
+    // much the server sends meanwhile.
     void setDialogueLimitMs(int ms);
+    void setHandshakeLimitMs(int ms);
 
     void GetMail();
     void MailCheck0() { startDialogue(0); }
@@ -104,7 +105,7 @@ private:
     Winsock Winsock1;
     Winsock Winsock2;
     std::array<Winsock*, kMailAccountCount> sockets_{&Winsock0, &Winsock1, &Winsock2};
-    // Per account: ends a dialogue that makes no progress.
+    // Per account: the deadline of its dialogue.
     std::array<QTimer, kMailAccountCount> watchdogs_;
     QTimer Timer1;
     QTimer Timer2;

@@ -9,10 +9,37 @@ namespace kova {
 
 using namespace Qt::StringLiterals;
 using namespace mailtext;
+using namespace socketerror;
 
 namespace {
 
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
+
+// Fingerprints match whatever their case and separators.
+QString bareHex(const QString& fingerprint) {
+    QString hex;
+    for (QChar c : fingerprint)
+        if (c.isLetterOrNumber())
+            hex += c.toUpper();
+    return hex;
+}
+
+QString reasonsFor(const CertificateCheck& check, const QString& host) {
+    const std::pair<int, QString> reasons[] = {
+        {CertificateCheck::SelfSigned, kSelfSigned},
+        {CertificateCheck::UnknownIssuer, kUnknownIssuer},
+        {CertificateCheck::Expired, kExpired},
+        {CertificateCheck::NotYetValid, kNotYetValid},
+        {CertificateCheck::WrongName, kWrongName.arg(host)},
+        {CertificateCheck::Revoked, kRevoked},
+        {CertificateCheck::Other, kUnverifiable},
+    };
+    QString text;
+    for (const auto& [flag, reason] : reasons)
+        if (check.problems & flag)
+            text += reason;
+    return text.isEmpty() ? kUnverifiable : text;
+}
 
 } // namespace
 
@@ -37,6 +64,9 @@ Pop3Action Pop3Dialogue::start(int i, const MailAccount& account) {
     mailBusy_ = true;
     user_ = account.account;
     password_ = account.password;
+    security_ = account.security;
+    pin_ = account.pinnedCertificate;
+    offered_.clear();
     userState_ = passState_ = statState_ = 0;
     count_ = size_ = 0;
     action.closeSocket = true;
@@ -52,16 +82,75 @@ Pop3Action Pop3Dialogue::start(int i, const MailAccount& account) {
         fail(i, action);
         return action;
     }
-    action.connect = true;
-    action.host = account.server;
-    action.port = static_cast<quint16>(*port);
-    connection_ = 1;
+    host_ = account.server;
+    port_ = static_cast<quint16>(*port);
+    connect(action);
     return action;
+}
+
+void Pop3Dialogue::connect(Pop3Action& action) {
+    action.connect = true;
+    action.host = host_;
+    action.port = port_;
+    action.security = security_;
+    connection_ = 1;
+    reached_ = false;
+    tls_ = security_ == MailSecurity::None       ? Tls::Plain
+           : security_ == MailSecurity::StartTls ? Tls::AwaitGreeting
+                                                 : Tls::Handshake;
 }
 
 Pop3Action Pop3Dialogue::connected(int) {
     connection_ = 2;
+    reached_ = true;
     return {};
+}
+
+Pop3Action Pop3Dialogue::encrypted(int i) {
+    Pop3Action action;
+    if (tls_ != Tls::Handshake)
+        return action;
+    tls_ = Tls::Secure;
+    // After STLS the protected connection starts the dialogue as a greeting
+    // would.
+    if (security_ == MailSecurity::StartTls)
+        handleLine(i, "+OK\r\n", action);
+    return action;
+}
+
+Pop3Action Pop3Dialogue::certificateFailed(int i, const CertificateCheck& check) {
+    Pop3Action action;
+    if (!pin_.isEmpty() && bareHex(pin_) == bareHex(check.fingerprint)) {
+        action.acceptCertificate = true;
+        return action;
+    }
+    // Nothing has been sent: the connection goes before the user is asked.
+    offered_ = check.fingerprint;
+    action.closeSocket = true;
+    connection_ = 0;
+    const QString& text = pin_.isEmpty() ? kUntrustedTail : kChangedTail;
+    action.question = accountTag(i) + text.arg(host_, reasonsFor(check, host_), check.fingerprint);
+    return action;
+}
+
+Pop3Action Pop3Dialogue::trustAnswered(int i, bool trusted) {
+    Pop3Action action;
+    if (!mailBusy_ || offered_.isEmpty())
+        return action;
+    if (!trusted) {
+        offered_.clear();
+        action.label = accountTag(i) + kErrorLabelTail;
+        end(action);
+        return action;
+    }
+    pin_ = offered_;
+    action.pin = offered_;
+    offered_.clear();
+    userState_ = passState_ = statState_ = 0;
+    count_ = size_ = 0;
+    action.closeSocket = true;
+    connect(action);
+    return action;
 }
 
 void Pop3Dialogue::sendComplete(int) {
@@ -88,7 +177,9 @@ Pop3Action Pop3Dialogue::dataArrived(int i, const QByteArray& bytes) {
             const QByteArray line = joined.sliced(from, end + 2 - from);
             from = end + 2;
             if (handleLine(i, line, action) == LineResult::Stop) {
-                buffer = joined.sliced(from);
+                // Bytes after the reply to STLS came in clear text: they are
+                // never read as if they had been protected.
+                buffer = action.startTls ? QByteArray() : joined.sliced(from);
                 return action;
             }
             end = joined.indexOf(kCrLf, from);
@@ -111,6 +202,8 @@ Pop3Dialogue::LineResult Pop3Dialogue::handleLine(int i, const QByteArray& bytes
     const qsizetype space = line.indexOf(u' ');
     const QString token = line.left(space).toUpper();
     const QString rest = line.mid(space + 1);
+    if (tls_ == Tls::AwaitGreeting || tls_ == Tls::AwaitStls)
+        return handleStartTls(i, token, action);
 
     if (token == u"+OK"_s) {
         if (connection_ == 2) {
@@ -149,6 +242,9 @@ Pop3Dialogue::LineResult Pop3Dialogue::handleLine(int i, const QByteArray& bytes
         userState_ = 1;
     } else if (userState_ == 4) {
         userState_ = 5;
+        // Nothing more is said; the connection ends here rather than when
+        // the server gets round to closing it.
+        closeHandling(i, true, action);
         return LineResult::Stop;
     } else if (passState_ == 0) {
         action.send += "PASS " + toShiftJis(password_) + kCrLf;
@@ -157,6 +253,7 @@ Pop3Dialogue::LineResult Pop3Dialogue::handleLine(int i, const QByteArray& bytes
         const qsizetype gap = rest.indexOf(u' ');
         const QString reason = (gap < 0 ? rest.chopped(2) : rest.left(gap)).toUpper();
         passState_ = reason == u"[IN-USE]"_s ? 6 : 5;
+        closeHandling(i, true, action);
         return LineResult::Stop;
     } else if (statState_ == 0 && passState_ == 3) {
         action.send += "STAT" + kCrLf;
@@ -168,10 +265,30 @@ Pop3Dialogue::LineResult Pop3Dialogue::handleLine(int i, const QByteArray& bytes
     return LineResult::Next;
 }
 
+Pop3Dialogue::LineResult Pop3Dialogue::handleStartTls(int i, const QString& token,
+                                                      Pop3Action& action) {
+    if (token == u"+OK"_s && tls_ == Tls::AwaitGreeting) {
+        action.send += "STLS" + kCrLf;
+        tls_ = Tls::AwaitStls;
+        return LineResult::Next;
+    }
+    if (token == u"+OK"_s && tls_ == Tls::AwaitStls) {
+        action.startTls = true;
+        tls_ = Tls::Handshake;
+        return LineResult::Stop;
+    }
+    // Once TLS was asked for, nothing goes out in clear text but STLS.
+    endWithMessage(i, kStlsRefusedTail, action);
+    return LineResult::Stop;
+}
+
 Pop3Action Pop3Dialogue::closed(int i) {
     Pop3Action action;
     // A socket the server closed is still open on our side until we close it.
-    closeHandling(i, true, action);
+    if (tls_ == Tls::Handshake)
+        endWithMessage(i, kTlsFailedTail, action);
+    else
+        closeHandling(i, true, action);
     return action;
 }
 
@@ -190,42 +307,60 @@ void Pop3Dialogue::closeHandling(int i, bool socketOpen, Pop3Action& action) {
     } else if (passState_ == 5) {
         action.messages << tag + kBadPasswordTail;
     }
+    // An ended check never goes on reading as being checked.
+    if (statState_ != 3)
+        action.label = tag + kErrorLabelTail;
     if (socketOpen)
         action.closeSocket = true;
     connection_ = 0;
     end(action);
 }
 
-Pop3Action Pop3Dialogue::error(int i, int winsockNumber, const QString& description,
-                               bool socketOpen) {
+Pop3Action Pop3Dialogue::error(int i, int number, const QString& description, bool socketOpen) {
     Pop3Action action;
+    // A reset after the answer was in is as good as a close.
+    if (number == kReset && statState_ == 3) {
+        closeHandling(i, socketOpen, action);
+        return action;
+    }
     if (socketOpen)
         closeHandling(i, true, action);
-    const QString tag = accountTag(i);
-    switch (winsockNumber) {
-    case 11001:
-    case kTimedOutError:
-        action.messages << tag + kHostNotFoundTail;
-        break;
-    case 10061:
-        action.messages << tag + kRefusedTail;
-        break;
-    case 10049:
-        action.messages << tag + kAddressTail;
-        break;
-    case 10053:
-        action.messages << tag + kAbortedTail;
-        break;
-    default:
-        action.messages << tag + kOtherErrorTail + QString::number(winsockNumber) + u':' +
-                               description;
-    }
+    else
+        action.label = accountTag(i) + kErrorLabelTail;
+    const std::pair<int, const QString&> tails[] = {
+        {kHostNotFound, kHostNotFoundTail},
+        {kTimedOut, kHostNotFoundTail},
+        {kRefused, kRefusedTail},
+        {kAddressNotAvailable, kAddressTail},
+        {kAborted, kAbortedTail},
+        {kReset, kResetTail},
+        {kTlsFailed, kTlsFailedTail},
+        {kTlsTimedOut, kTlsTimedOutTail},
+        {kTlsUnavailable, kTlsUnavailableTail},
+    };
+    QString tail = kOtherErrorTail + QString::number(number) + u':' + description;
+    for (const auto& [known, text] : tails)
+        if (known == number)
+            tail = text;
+    action.messages << accountTag(i) + tail;
     end(action);
     return action;
 }
 
 Pop3Action Pop3Dialogue::timedOut(int i) {
-    return error(i, kTimedOutError, QString(), true);
+    Pop3Action action;
+    if (statState_ == 3)
+        closeHandling(i, true, action); // the answer is in; only the goodbye is missing
+    else if (reached_)
+        endWithMessage(i, kNoResponseTail, action);
+    else
+        return error(i, kTimedOut, QString(), true);
+    return action;
+}
+
+void Pop3Dialogue::endWithMessage(int i, const QString& tail, Pop3Action& action) {
+    closeHandling(i, true, action);
+    action.messages << accountTag(i) + tail;
 }
 
 void Pop3Dialogue::fail(int i, Pop3Action& action) {

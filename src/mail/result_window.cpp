@@ -35,6 +35,9 @@ void paint(QLabel* label, const QColor& back, const QColor& fore) {
 
 Form2a::Form2a(Hooks hooks) : QWidget(nullptr, Qt::Window), hooks_(std::move(hooks)) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Every show, the first included, leaves the keyboard where the user is
+    // typing.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("KovaMailChecker"));
     setAutoFillBackground(true);
     const QColor highlight = colorFromText(QStringLiteral("&H8000000D"));
@@ -91,6 +94,18 @@ void Form2a::setResultLine(int i, const QString& text) {
     QLabel* line = Label1[size_t(i)];
     line->setText(text);
     line->resize(line->sizeHint().width(), line->height());
+    fitWidth();
+}
+
+// Wide enough that "メーラー起動" covers no line beside it.
+void Form2a::fitWidth() {
+    int right = 0;
+    for (QLabel* line : Label1)
+        if (line->geometry().top() < Label2->geometry().bottom())
+            right = std::max(right, line->geometry().right() + 1);
+    const int width = std::max(twipsToPixels(kWidth), right + twipsToPixels(120) + Label2->width());
+    resize(width, height());
+    Label2->move(width - Label2->width(), 0);
 }
 
 QString Form2a::resultLine(int i) const {
@@ -108,17 +123,14 @@ void Form2a::stackLines(const QList<int>& accounts) {
     }
     // The run's lines and the design's 350 twips below them.
     setClientHeight(top + twipsToPixels(350));
+    fitWidth();
 }
 
 void Form2a::showMailFound() {
     paint(Label2, colorFromBgr(0x00FFFF), Label2->palette().color(QPalette::WindowText));
-    // In front of the other windows, not on top of them, and the keyboard
-    // stays where the user is typing.
-    if (!isVisible()) {
-        setAttribute(Qt::WA_ShowWithoutActivating, true);
+    // In front of the other windows, not on top of them.
+    if (!isVisible())
         show();
-        setAttribute(Qt::WA_ShowWithoutActivating, false);
-    }
     raiseWithoutFocus(this);
 }
 

@@ -53,6 +53,7 @@ private:
     void Form_Unload();
     void setClientHeightTwips(int twips);
     void setClientHeight(int pixels);
+    void fitWidth();
 
     Hooks hooks_;
     bool showPending_ = false;

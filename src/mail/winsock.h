@@ -1,50 +1,60 @@
 #pragma once
 
+#include "mail/socket_events.h"
+#include "settings/mail_settings.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
-#include <functional>
+#include <QTimer>
 
 class QAbstractSocket;
+class QSslError;
+class QSslSocket;
 
 namespace kova {
 
 // A TCP client socket with the events and error numbers of the socket
-// control the mail dialogue was written for. The socket underneath comes from
-// a factory, so an encrypting one can take its place.
+// control the mail dialogue was written for, optionally protected by TLS
+// (QSslSocket; the certificates come from the platform seam). Every failure
+// arrives as error() with a number of socketerror and a Japanese description.
 class Winsock : public QObject {
     Q_OBJECT
 public:
-    using Factory = std::function<QAbstractSocket*(QObject* parent)>;
+    static constexpr int kHandshakeLimitMs = 15000;
 
-    // Numbers for the errors that have a Winsock counterpart.
-    static constexpr int kHostNotFound = 11001;
-    static constexpr int kTimedOut = 10060;
-    static constexpr int kRefused = 10061;
-    static constexpr int kAddressNotAvailable = 10049;
-    static constexpr int kAborted = 10053;
-    // Any other error is reported as this plus Qt's QAbstractSocket::SocketError
-    // value (UnknownSocketError: 19999).
-    static constexpr int kOtherBase = 20000;
-
-    // Without a factory: a plain QTcpSocket.
-    explicit Winsock(QObject* parent = nullptr, Factory factory = {});
+    explicit Winsock(QObject* parent = nullptr);
     ~Winsock() override;
 
-    void connectTo(const QString& host, quint16 port);
+    // MailSecurity::Tls: TLS from the first byte; StartTls: plain until
+    // startTls().
+    void connectTo(const QString& host, quint16 port, MailSecurity security = MailSecurity::None);
+    // Begins TLS on the open connection (after the server agreed to STLS).
+    void startTls();
+    // Called from a certificateFailed() handler: go on with this certificate.
+    void acceptCertificate() { accepted_ = true; }
     void send(const QByteArray& bytes);
     // Drops the connection at once; no event follows.
     void close();
     // Closed before the first connect and after close(); a connection the
     // remote side ended, or one that failed, is not closed until close().
     bool isClosed() const { return closed_; }
+    // A handshake that takes longer ends as socketerror::kTlsTimedOut.
+    void setHandshakeLimitMs(int ms) { handshake_.setInterval(ms); }
 
     static int winsockNumber(int qtSocketError);
+    // Japanese, for the failures without a message of their own.
+    static QString describe(int qtSocketError);
 
 signals:
+    // The TCP connection is up (before any TLS handshake).
     void connected();
+    // The TLS handshake finished; the connection is protected.
+    void encrypted();
+    // The handshake stopped at a certificate that does not verify: it goes
+    // on only if a handler calls acceptCertificate().
+    void certificateFailed(const CertificateCheck& check);
     void dataArrival(const QByteArray& bytes);
     void sendComplete();
     // The remote side closed the connection.
@@ -52,14 +62,25 @@ signals:
     void error(int number, const QString& description);
 
 private:
+    QSslSocket* makeSslSocket();
+    void wire(QAbstractSocket* socket);
     void drop();
+    void report(int number, const QString& description);
     void onError(int qtSocketError);
     void onDisconnected();
+    void onSslErrors(QSslSocket* socket, const QList<QSslError>& errors);
+    bool peerReset() const;
+    void closePeerDescriptor();
 
-    Factory factory_;
     QPointer<QAbstractSocket> socket_;
+    QTimer handshake_;
+    // A second descriptor of the connection, kept while it is up: Qt reports
+    // a reset as an ordinary close, the kernel's TCP state still tells.
+    int peerDescriptor_ = -1;
+    MailSecurity security_ = MailSecurity::None;
     bool closed_ = true;
     bool reported_ = false; // an error or close was reported for this connection
+    bool accepted_ = false;
 };
 
 } // namespace kova

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -43,6 +44,9 @@ public:
     virtual std::optional<QString> chooseFolder(const QString& title, const QString& start,
                                                 QWidget* parent) = 0;
     virtual bool trayAvailable() = 0;
+    // The certificates a mail server's TLS certificate chain is verified
+    // against, as PEM text; empty: the system's trusted certificates.
+    virtual QByteArray trustedCertificates() = 0;
     // Ends the user's desktop session (loginctl terminate-session
     // $XDG_SESSION_ID); false when there is no session id or the command fails.
     virtual bool logOff() = 0;
@@ -67,6 +71,7 @@ public:
     std::optional<QString> chooseFolder(const QString& title, const QString& start,
                                         QWidget* parent) override;
     bool trayAvailable() override;
+    QByteArray trustedCertificates() override { return {}; }
     bool logOff() override;
 };
 

@@ -23,6 +23,10 @@ inline constexpr SettingKey b11{kSection, "b11"}, b12{kSection, "b12"}, b13{kSec
     b14{kSection, "b14"};
 inline constexpr SettingKey b21{kSection, "b21"}, b22{kSection, "b22"}, b23{kSection, "b23"},
     b24{kSection, "b24"};
+// Account 1, 2, 3: the encryption choice ("0" none, "1" STARTTLS, "2" SSL/TLS)
+// and the SHA-256 fingerprint of a certificate the user chose to trust.
+inline constexpr SettingKey b05{kSection, "b05"}, b15{kSection, "b15"}, b25{kSection, "b25"};
+inline constexpr SettingKey b06{kSection, "b06"}, b16{kSection, "b16"}, b26{kSection, "b26"};
 inline constexpr SettingKey b5{kSection, "b5"};           // check interval, minutes
 inline constexpr SettingKey Mailler{kSection, "Mailler"}; // the mail program
 inline constexpr SettingKey b6{kSection, "b6"};           // small desktop icons at start

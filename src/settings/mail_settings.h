@@ -4,13 +4,21 @@
 
 namespace kova {
 
+// How an account's connection is protected, as stored: "0", "1", "2".
+enum class MailSecurity { None = 0, StartTls = 1, Tls = 2 };
+
 // One mail account as its fields stand: port, POP3 server, account name,
-// password. An account takes part in a check when its account name is set.
+// password, the encryption and the certificate the user trusts for it. An
+// account takes part in a check when its account name is set.
 struct MailAccount {
     QString port;
     QString server;
     QString account;
     QString password;
+    MailSecurity security = MailSecurity::None;
+    // SHA-256 fingerprint of a certificate trusted although it cannot be
+    // verified ("AB:CD:..."); empty when there is none.
+    QString pinnedCertificate;
 };
 
 constexpr int kMailAccountCount = 3;
@@ -30,6 +38,9 @@ public:
     virtual void setMinuteCounter(const QString& value) = 0;
     // The mail program's command line.
     virtual QString mailer() const = 0;
+    // The user trusts this certificate for account i from now on: kept at
+    // once, in the fields and in the settings file.
+    virtual void pinCertificate(int i, const QString& fingerprint) = 0;
 };
 
 } // namespace kova

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTabWidget>
@@ -128,6 +129,9 @@ const std::array<SettingKey, 4> kAccountKeys[kMailAccountCount] = {
     {a1::b11, a1::b12, a1::b13, a1::b14},
     {a1::b21, a1::b22, a1::b23, a1::b24},
 };
+// Per account: the encryption choice and the trusted certificate.
+const SettingKey kSecurityKeys[kMailAccountCount] = {a1::b05, a1::b15, a1::b25};
+const SettingKey kPinKeys[kMailAccountCount] = {a1::b06, a1::b16, a1::b26};
 
 } // namespace
 
@@ -292,6 +296,12 @@ void Form1a::buildMailTab(QWidget* page) {
         Text4[size_t(i)]->setEchoMode(QLineEdit::Password);
         Text4[size_t(i)]->setStyle(asterisks);
     }
+    for (int i = 0; i < kMailAccountCount; ++i) {
+        int left = Text1[size_t(i)]->x();
+        for (int f = 0; f < 4; ++f)
+            left = std::min(left, Label1[size_t(i * 5 + (i == 0 ? f : f + 1))]->x());
+        buildSecurityRow(pages[size_t(i)], i, left);
+    }
 
     QWidget* options = pages[3];
     Text5 = new QLineEdit(options);
@@ -322,6 +332,35 @@ void Form1a::buildMailTab(QWidget* page) {
     Command14 = button(QStringLiteral("..."), options,
                        QRect(onPage(3600, 1680, tabs), twips(0, 0, 255, 255).size()));
     connect(Command14, &QPushButton::clicked, this, &Form1a::Command14_Click);
+}
+
+// One line in the room left between the tabs and the port row, from the
+// left edge of the widest caption: the design's controls keep their places.
+void Form1a::buildSecurityRow(QWidget* account, int i, int left) {
+    const QString choices[3] = {QStringLiteral("なし"), QStringLiteral("STARTTLS"),
+                                QStringLiteral("SSL/TLS")};
+    QLabel* caption = label(QStringLiteral("暗号化："), account, QPoint(left, 0));
+    const int height = caption->height() + 2;
+    const int top = std::max(0, (Text1[size_t(i)]->y() - height) / 2);
+    caption->move(left, top + 1);
+    Label19[size_t(i)] = caption;
+    std::array<int, 3> widths{};
+    int room = SSTab2->width() - 2 * SSTab2->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) -
+               caption->geometry().right() - 4;
+    for (int c = 0; c < 3; ++c) {
+        auto* option = new QRadioButton(choices[c], account);
+        widths[size_t(c)] = option->sizeHint().width();
+        room -= widths[size_t(c)];
+        Option3[size_t(i)][size_t(c)] = option;
+        connect(option, &QRadioButton::clicked, this, [this, i, c] { Option3_Click(i, c); });
+    }
+    const int gap = std::clamp(room / 3, 0, twipsToPixels(120));
+    int x = caption->geometry().right() + 1 + gap;
+    for (int c = 0; c < 3; ++c) {
+        Option3[size_t(i)][size_t(c)]->setGeometry(x, top, widths[size_t(c)], height);
+        x += widths[size_t(c)] + gap;
+    }
+    Option3[size_t(i)][0]->setChecked(true);
 }
 
 void Form1a::buildNotesTab(QWidget* page) {
@@ -375,6 +414,11 @@ void Form1a::Form_Load() {
         Text2[size_t(i)]->setText(ReadSetting(kAccountKeys[i][1]));
         Text3[size_t(i)]->setText(ReadSetting(kAccountKeys[i][2]));
         Text4[size_t(i)]->setText(ReadSetting(kAccountKeys[i][3]));
+        // Anything but "1" or "2" is the plain connection of old.
+        const QString security = ReadSetting(kSecurityKeys[i]);
+        const int choice = security == u'1' ? 1 : security == u'2' ? 2 : 0;
+        Option3[size_t(i)][size_t(choice)]->setChecked(true);
+        pins_[size_t(i)] = ReadSetting(kPinKeys[i]);
     }
     // Text the filter would refuse to type still shows as stored.
     Text5->setValidator(nullptr);
@@ -431,6 +475,7 @@ QList<SettingValue> Form1a::settingValues() const {
         add(kAccountKeys[i][1], Text2[size_t(i)]->text());
         add(kAccountKeys[i][2], Text3[size_t(i)]->text());
         add(kAccountKeys[i][3], Text4[size_t(i)]->text());
+        add(kSecurityKeys[i], QString::number(int(security(i))));
     }
     add(a1::b5, Text5->text());
     add(a1::Mailler, Text9->text());
@@ -484,8 +529,34 @@ void Form1a::showTab(int outer, int inner) {
 MailAccount Form1a::mailAccount(int i) const {
     if (i < 0 || i >= kMailAccountCount)
         return {};
-    return {Text1[size_t(i)]->text(), Text2[size_t(i)]->text(), Text3[size_t(i)]->text(),
-            Text4[size_t(i)]->text()};
+    return {Text1[size_t(i)]->text(),
+            Text2[size_t(i)]->text(),
+            Text3[size_t(i)]->text(),
+            Text4[size_t(i)]->text(),
+            security(i),
+            pins_[size_t(i)]};
+}
+
+MailSecurity Form1a::security(int i) const {
+    for (int c = 1; c < 3; ++c)
+        if (Option3[size_t(i)][size_t(c)]->isChecked())
+            return MailSecurity(c);
+    return MailSecurity::None;
+}
+
+void Form1a::pinCertificate(int i, const QString& fingerprint) {
+    if (i < 0 || i >= kMailAccountCount)
+        return;
+    pins_[size_t(i)] = fingerprint;
+    WriteSetting(kPinKeys[i], fingerprint);
+}
+
+void Form1a::Option3_Click(int i, int choice) {
+    QLineEdit* port = Text1[size_t(i)];
+    if (choice == int(MailSecurity::Tls) && port->text() == QLatin1String("110"))
+        port->setText(QStringLiteral("995"));
+    else if (choice != int(MailSecurity::Tls) && port->text() == QLatin1String("995"))
+        port->setText(QStringLiteral("110"));
 }
 
 QString Form1a::interval() const {

@@ -48,6 +48,7 @@ public:
     QString minuteCounter() const override;
     void setMinuteCounter(const QString& value) override;
     QString mailer() const override;
+    void pinCertificate(int i, const QString& fingerprint) override;
 
     QTabWidget* SSTab1 = nullptr;
     QTabWidget* SSTab2 = nullptr;
@@ -74,6 +75,10 @@ public:
     std::array<QLineEdit*, kMailAccountCount> Text3{}; // account
     std::array<QLineEdit*, kMailAccountCount> Text4{}; // password
     std::array<QLabel*, 16> Label1{};
+    // The encryption of each account: "暗号化：" and the choices "なし",
+    // "STARTTLS", "SSL/TLS", in the order of MailSecurity.
+    std::array<QLabel*, kMailAccountCount> Label19{};
+    std::array<std::array<QRadioButton*, 3>, kMailAccountCount> Option3{};
     QLineEdit* Text5 = nullptr; // interval, minutes
     QLabel* Label2 = nullptr;
     // The minute counter of the automatic mail check (hidden in the design).
@@ -112,6 +117,8 @@ public:
     void Command12_Click();
     void Label3_Click();
     void Label11_Click(int index);
+    // An encryption chosen for account i: the usual port goes with it.
+    void Option3_Click(int i, int choice);
     void Picture1_Click();
 
 signals:
@@ -129,6 +136,8 @@ protected:
 private:
     void buildGeneralTab(QWidget* page);
     void buildMailTab(QWidget* page);
+    void buildSecurityRow(QWidget* account, int i, int left);
+    MailSecurity security(int i) const;
     void buildNotesTab(QWidget* page);
     void setSwatch(QLabel* swatch, const QColor& color);
     void switchMinuteTimer();
@@ -139,6 +148,8 @@ private:
     void Form_Unload();
 
     Launcher& launcher_;
+    // The trusted certificate of each account, as the file holds it.
+    std::array<QString, kMailAccountCount> pins_;
     QColor backColor_;
     QColor foreColor_;
     // Where "OK" saved the dialog's place along with the settings.

@@ -2,7 +2,7 @@
 # "メールチェック" from the tray menu against a real POP3 server (a private
 # Dovecot on 127.0.0.1) holding two messages: the result window
 # "KovaMailChecker" shows the count and size, its "メーラー起動" label turns
-# yellow.
+# yellow, and the keyboard stays where the user was typing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../../scripts/lib/dovecot.sh"
 e2e_init "$1"
@@ -40,11 +40,20 @@ mailer_label_yellow() {
 
 start_x --wm
 start_kovashell_with_icon
+# The user types in the settings dialog meanwhile: the result window, shown
+# for the first time, leaves the keyboard there.
+open_tray_menu
+choose_tray_item "オプション設定"
+wait_until "the settings dialog" has_window_titled "KovaShell(設定)"
+dialog=$(window_titled "KovaShell(設定)")
+wait_until "the dialog to take the keyboard" focus_on "$dialog"
 open_tray_menu
 choose_tray_item メールチェッカー メールチェック
 wait_until "the result window" has_window_titled KovaMailChecker
 result=$(window_titled KovaMailChecker)
 wait_until "the mailer label to turn yellow" mailer_label_yellow
 echo "mail found: $(screenshot mail-found)"
+[[ $(xdotool getwindowfocus) == "$((dialog))" ]] ||
+  fail "the result window took the keyboard from the settings dialog"
 process_alive "$KOVA_PID" || fail "KovaShell ended"
 has_no_dialog "$KOVA_PID" KovaShell || fail "a message box appeared: $(screenshot message)"

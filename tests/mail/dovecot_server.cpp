@@ -54,7 +54,7 @@ QByteArray DovecotServer::message(int number, int bodyLines) {
     return text;
 }
 
-bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why) {
+bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why, const Tls& tls) {
     if (!QFileInfo(QString::fromLatin1(kDovecot)).isExecutable()) {
         *why = QStringLiteral("dovecot is not installed (apt-get install dovecot-pop3d)");
         return false;
@@ -105,11 +105,24 @@ bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why) {
     }
 
     port_ = ScriptedPop3Server::closedPort();
+    const bool secure = !tls.certificateFile.isEmpty();
+    tlsPort_ = secure ? ScriptedPop3Server::closedPort() : 0;
     const QByteArray r = QFile::encodeName(root);
+    const QByteArray ssl = secure ? "ssl = yes\nssl_cert = <" +
+                                        QFile::encodeName(tls.certificateFile) + "\nssl_key = <" +
+                                        QFile::encodeName(tls.keyFile) + "\n"
+                                  : QByteArray("ssl = no\n");
+    const QByteArray tlsListener = secure
+                                       ? "  inet_listener pop3s {\n    address = 127.0.0.1\n"
+                                         "    port = " +
+                                             QByteArray::number(tlsPort_) + "\n    ssl = yes\n  }\n"
+                                       : QByteArray();
     const QByteArray config =
         "base_dir = " + r + "/base\nstate_dir = " + r + "/state\nlog_path = " + r +
         "/dovecot.log\n"
-        "protocols = pop3\nlisten = 127.0.0.1\nssl = no\ndisable_plaintext_auth = no\n"
+        "protocols = pop3\nlisten = 127.0.0.1\n" +
+        ssl +
+        "disable_plaintext_auth = no\n"
         "auth_mechanisms = plain login\nauth_failure_delay = 0\nfirst_valid_uid = 1\n"
         "default_internal_user = dovecot\ndefault_internal_group = dovecot\n"
         "default_login_user = dovenull\nmail_location = maildir:~/Maildir\n"
@@ -121,8 +134,8 @@ bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why) {
         "/mail/%u\n}\n"
         "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = 127.0.0.1\n"
         "    port = " +
-        QByteArray::number(port_) +
-        "\n  }\n}\n"
+        QByteArray::number(port_) + "\n  }\n" + tlsListener +
+        "}\n"
         // Without it a failed login makes the next ones wait.
         "service anvil {\n  chroot =\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n";
     writeFile(root + u"/dovecot.conf"_s, config);

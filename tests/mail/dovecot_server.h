@@ -24,10 +24,17 @@ public:
     DovecotServer(const DovecotServer&) = delete;
     DovecotServer& operator=(const DovecotServer&) = delete;
 
+    // With a certificate and key: STLS on port(), implicit TLS on tlsPort().
+    struct Tls {
+        QString certificateFile;
+        QString keyFile;
+    };
+
     // False with the reason in *why when it cannot run here.
-    bool start(const QList<Mailbox>& mailboxes, QString* why);
+    bool start(const QList<Mailbox>& mailboxes, QString* why, const Tls& tls = {});
     void stop();
     quint16 port() const { return port_; }
+    quint16 tlsPort() const { return tlsPort_; }
     QString logText() const;
 
     // A message of `bodyLines` lines; its size is what STAT counts.
@@ -37,6 +44,7 @@ private:
     QTemporaryDir dir_;
     QProcess process_;
     quint16 port_ = 0;
+    quint16 tlsPort_ = 0;
 };
 
 } // namespace kova::test

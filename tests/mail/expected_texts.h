@@ -18,6 +18,14 @@ inline const QString kRefused = u"[1] エラー 接続が受け付けられま�
 inline const QString kAddress = u"[1] エラー アドレスを利用できません。"_s;
 inline const QString kAborted = u"[1] エラー 接続が中断されました。"_s;
 inline const QString kOtherError = u"[1] エラー "_s;
+inline const QString kReset = u"[1] エラー 接続がサーバーによって切断されました。"_s;
+inline const QString kNoResponse = u"[1] エラー サーバーからの応答がありません。"_s;
+inline const QString kStlsRefused = u"[1] エラー サーバーが暗号化(STARTTLS)に応じませんでした。"_s;
+inline const QString kTlsFailed = u"[1] エラー 暗号化通信を開始できませんでした。"_s;
+inline const QString kTlsTimedOut = u"[1] エラー 暗号化通信の開始がタイムアウトしました。"_s;
+// The certificate questions begin so.
+inline const QString kUntrusted = u"[1] サーバー「%1」の証明書を確認できませんでした。"_s;
+inline const QString kChanged = u"[1] 警告：サーバー「%1」の証明書が、前回信頼したものから"_s;
 inline const QString kCounted = u" 通 ("_s;
 inline const QString kBytes = u" バイト) のメールがあります。"_s;
 inline const QString kNoMailTail = u" メールはありません。"_s;

@@ -16,6 +16,9 @@ struct FakeMailSettings : MailSettings {
     QString minuteCounter() const override { return counter; }
     void setMinuteCounter(const QString& value) override { counter = value; }
     QString mailer() const override { return {}; }
+    void pinCertificate(int i, const QString& fingerprint) override {
+        accounts.at(i).pinnedCertificate = fingerprint;
+    }
 };
 
 // The result window, recording what was done to it.
@@ -54,8 +57,9 @@ struct CheckerRig {
     }
     void setAccount(int i, quint16 port, const QString& user = QStringLiteral("alice"),
                     const QString& password = QStringLiteral("pw"),
-                    const QString& host = QStringLiteral("127.0.0.1")) {
-        settings.accounts.at(i) = {QString::number(port), host, user, password};
+                    const QString& host = QStringLiteral("127.0.0.1"),
+                    MailSecurity security = MailSecurity::None) {
+        settings.accounts.at(i) = {QString::number(port), host, user, password, security, {}};
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <sys/socket.h>
+
 namespace kova::test {
 
 QList<ServerStep> willingScript(int count, qint64 size) {
@@ -90,6 +92,20 @@ void ScriptedPop3Server::play() {
         case ServerStep::Close:
             client_->disconnectFromHost();
             break;
+        case ServerStep::Reset: {
+            const linger now = {1, 0};
+            ::setsockopt(int(client_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+            client_->abort();
+            break;
+        }
+        case ServerStep::Drip: {
+            auto* timer = new QTimer(client_);
+            QTcpSocket* client = client_;
+            connect(timer, &QTimer::timeout, client,
+                    [client, bytes = step.bytes] { client->write(bytes); });
+            timer->start(step.amount);
+            return;
+        }
         case ServerStep::Flood: {
             const QByteArray chunk(64 * 1024, 'x');
             for (int sent = 0; sent < step.amount; sent += chunk.size())

@@ -11,10 +11,10 @@ namespace kova::test {
 
 // One step of what a scripted server does on each connection.
 struct ServerStep {
-    enum Kind { Send, AwaitLine, Pause, Close, Flood };
+    enum Kind { Send, AwaitLine, Pause, Close, Flood, Reset, Drip };
     Kind kind = Send;
-    QByteArray bytes; // Send
-    int amount = 0;   // Pause: milliseconds; Flood: bytes without a line end
+    QByteArray bytes; // Send, Drip
+    int amount = 0;   // Pause, Drip: milliseconds; Flood: bytes without a line end
 };
 
 inline ServerStep send(const QByteArray& bytes) {
@@ -31,6 +31,14 @@ inline ServerStep closeConnection() {
 }
 inline ServerStep flood(int bytes) {
     return {ServerStep::Flood, {}, bytes};
+}
+// Ends the connection with a TCP reset.
+inline ServerStep resetConnection() {
+    return {ServerStep::Reset, {}, 0};
+}
+// Sends `bytes` every `ms` milliseconds, for ever.
+inline ServerStep drip(const QByteArray& bytes, int ms) {
+    return {ServerStep::Drip, bytes, ms};
 }
 
 // A willing POP3 server: greeting, USER, PASS, STAT with these figures, QUIT

@@ -48,7 +48,7 @@ private slots:
             << kWillingClient << mailFound(0, 7, 70) << QStringList{} << QStringList{u"found"_s};
         QTest::newRow("close after PASS")
             << Script{send("+OK\r\n"), awaitLine(), send("+OK\r\n"), awaitLine(), closeConnection()}
-            << QByteArray("USER alice\r\nPASS pw\r\n") << kChecking << QStringList{}
+            << QByteArray("USER alice\r\nPASS pw\r\n") << kErrorLabel << QStringList{}
             << QStringList{};
         QTest::newRow("wrong password") << Script{send("+OK\r\n"),
                                                   awaitLine(),
@@ -56,11 +56,18 @@ private slots:
                                                   awaitLine(),
                                                   send("-ERR [AUTH] Authentication failed.\r\n"),
                                                   closeConnection()}
-                                        << QByteArray("USER alice\r\nPASS pw\r\n") << kChecking
+                                        << QByteArray("USER alice\r\nPASS pw\r\n") << kErrorLabel
                                         << QStringList{kBadPassword} << QStringList{};
         QTest::newRow("1 MB without a line end")
             << Script{flood(1024 * 1024)} << QByteArray() << kErrorLabel << QStringList{kFailed}
             << QStringList{};
+        QTest::newRow("reset") << Script{send("+OK\r\n"), awaitLine(), resetConnection()}
+                               << QByteArray("USER alice\r\n") << kErrorLabel << QStringList{kReset}
+                               << QStringList{};
+        // Bytes keep coming, but the dialogue's time is up all the same.
+        QTest::newRow("drip") << Script{send("+OK\r\n"), awaitLine(), drip("+", 50)}
+                              << QByteArray("USER alice\r\n") << kErrorLabel
+                              << QStringList{kNoResponse} << QStringList{};
     }
     void oneAccount() {
         QFETCH(Script, script);
@@ -71,6 +78,7 @@ private slots:
         FakePlatform platform;
         ScriptedPop3Server server(script);
         CheckerRig rig;
+        rig.checker.setDialogueLimitMs(2000);
         rig.setAccount(0, server.port());
         rig.checker.GetMail();
         QVERIFY(rig.checker.mailBusy());
@@ -116,7 +124,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("refused") << u"127.0.0.1"_s << false << kRefused;
         QTest::newRow("unknown host") << u"no-such-host.invalid"_s << false << kHostNotFound;
-        QTest::newRow("silent server") << u"127.0.0.1"_s << true << kHostNotFound;
+        QTest::newRow("silent server") << u"127.0.0.1"_s << true << kNoResponse;
     }
     void connectionFailures() {
         QFETCH(QString, host);
@@ -133,7 +141,7 @@ private slots:
         rig.checker.GetMail();
         QTRY_VERIFY_WITH_TIMEOUT(!rig.checker.mailBusy(), kWaitMs);
         QCOMPARE(platform.messages, QStringList{forAccount(message, 1)});
-        QCOMPARE(rig.window.lines[1], forAccount(kChecking, 1));
+        QCOMPARE(rig.window.lines[1], forAccount(kErrorLabel, 1));
         QVERIFY(rig.checker.socket(1).isClosed());
         if (listening) {
             QVERIFY(clock.elapsed() >= 300);
@@ -160,14 +168,48 @@ private slots:
         QVERIFY(!rig.checker.doneFlag());
         QVERIFY(rig.checker.chainTimerOn());
         QTRY_VERIFY_WITH_TIMEOUT(!rig.checker.chainTimerOn(), kWaitMs);
-        QCOMPARE(platform.messages, QStringList{kHostNotFound});
-        QCOMPARE(rig.window.lines[0], kChecking);
+        QCOMPARE(platform.messages, QStringList{kNoResponse});
+        QCOMPARE(rig.window.lines[0], kErrorLabel);
         QCOMPARE(rig.window.lines[1], noMail(1));
         QCOMPARE(rig.window.lines[2], mailFound(2, 1, 10));
         QCOMPARE(second.received(), QByteArray(kWillingClient).replace("alice", "bob"));
         QCOMPARE(third.received(), QByteArray(kWillingClient).replace("alice", "carol"));
         QVERIFY(!rig.checker.mailBusy());
         QVERIFY(!rig.checker.pendingAccount2() && !rig.checker.pendingAccount3());
+    }
+
+    // Servers that do not let STARTTLS happen never hear USER or PASS.
+    void startTlsNeverLogsInInClear_data() {
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("STLS refused")
+            << Script{send("+OK\r\n"), awaitLine(), send("-ERR unknown command\r\n"), awaitLine()}
+            << kStlsRefused;
+        QTest::newRow("greeting without STLS after it")
+            << Script{send("+OK\r\n"), awaitLine(), send("* no\r\n"), awaitLine()} << kStlsRefused;
+        QTest::newRow("STLS accepted, then clear text")
+            << Script{send("+OK\r\n"), awaitLine(),           send("+OK go\r\n"),
+                      pause(100),      send("+OK ready\r\n"), awaitLine()}
+            << kTlsFailed;
+        QTest::newRow("STLS accepted, then silence")
+            << Script{send("+OK\r\n"), awaitLine(), send("+OK go\r\n")} << kTlsTimedOut;
+    }
+    void startTlsNeverLogsInInClear() {
+        QFETCH(Script, script);
+        QFETCH(QString, message);
+        FakePlatform platform;
+        ScriptedPop3Server server(script);
+        CheckerRig rig;
+        rig.checker.setHandshakeLimitMs(500);
+        rig.setAccount(0, server.port(), u"alice"_s, u"pw"_s, u"127.0.0.1"_s,
+                       MailSecurity::StartTls);
+        rig.checker.GetMail();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.checker.mailBusy(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(server.clientClosed(), kWaitMs);
+        QVERIFY(server.received().startsWith("STLS\r\n"));
+        QVERIFY(!server.received().contains("USER"));
+        QCOMPARE(platform.messages, QStringList{message});
+        QCOMPARE(rig.window.lines[0], kErrorLabel);
     }
 
     // Which accounts take part, and what the run does before any reply.

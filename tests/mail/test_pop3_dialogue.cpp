@@ -16,7 +16,7 @@ const QString kPassword = u"s3cret-pw"_s;
 
 MailAccount account(const QString& port = u"110"_s, const QString& user = u"alice"_s,
                     const QString& password = kPassword) {
-    return {port, u"pop.example"_s, user, password};
+    return {port, u"pop.example"_s, user, password, MailSecurity::None, {}};
 }
 
 // Drives one account's dialogue as the socket owner would: every send
@@ -110,20 +110,20 @@ private slots:
         // The greeting's +OK state then eats the reply to USER: PASS is sent
         // before it is accepted and the dialogue goes astray, as designed.
         row("greeting not +OK", 0, {"* hello\r\n", "+OK\r\n", "+OK\r\n", "+OK 0 0\r\n"},
-            kLogin + "QUIT\r\nSTAT\r\n", {}, {}, false);
-        row("in use", 0, {"+OK hi\r\n", "+OK\r\n", "-ERR [IN-USE] locked\r\n"}, kLogin, {},
+            kLogin + "QUIT\r\nSTAT\r\n", kErrorLabel, {}, false);
+        row("in use", 0, {"+OK hi\r\n", "+OK\r\n", "-ERR [IN-USE] locked\r\n"}, kLogin, kErrorLabel,
             {kInUse}, false);
         row("in use, lower case, account 2", 1, {"+OK hi\r\n", "+OK\r\n", "-ERR [in-use]\r\n"},
-            kLogin, {}, {kInUse}, false);
-        row("wrong password", 0, {"+OK hi\r\n", "+OK\r\n", "-ERR bad\r\n"}, kLogin, {},
+            kLogin, forAccount(kErrorLabel, 1), {kInUse}, false);
+        row("wrong password", 0, {"+OK hi\r\n", "+OK\r\n", "-ERR bad\r\n"}, kLogin, kErrorLabel,
             {kBadPassword}, false);
         row("wrong password, bare -err, account 3", 2, {"+OK hi\r\n", "+OK\r\n", "-err\r\n"},
-            kLogin, {}, {forAccount(kBadPassword, 2)}, false);
-        row("no such user", 1, {"+OK hi\r\n", "-ERR who?\r\n"}, "USER alice\r\n", {},
-            {forAccount(kNoAccount, 1)}, false);
+            kLogin, forAccount(kErrorLabel, 2), {forAccount(kBadPassword, 2)}, false);
+        row("no such user", 1, {"+OK hi\r\n", "-ERR who?\r\n"}, "USER alice\r\n",
+            forAccount(kErrorLabel, 1), {forAccount(kNoAccount, 1)}, false);
         row("refused user stops the rest of the arrival", 0, {"+OK hi\r\n", "-ERR no\r\n+OK\r\n"},
-            "USER alice\r\n", {}, {kNoAccount}, false);
-        row("STAT refused", 0, kToStat + Chunks{"-ERR no\r\n"}, kAll, {}, {}, false);
+            "USER alice\r\n", kErrorLabel, {kNoAccount}, false);
+        row("STAT refused", 0, kToStat + Chunks{"-ERR no\r\n"}, kAll, kErrorLabel, {}, false);
         row("STAT reply without size", 0, kToStat + Chunks{"+OK 2\r\n"}, kLogin + "STAT\r\n",
             kErrorLabel, {kFailed}, false);
         row("bare +OK to STAT, account 2", 1, kToStat + Chunks{"+OK\r\n"}, kLogin + "STAT\r\n",
@@ -264,7 +264,10 @@ private slots:
         QTest::newRow("refused") << 10061 << kRefused;
         QTest::newRow("address") << 10049 << kAddress;
         QTest::newRow("aborted") << 10053 << kAborted;
-        QTest::newRow("other") << 20007 << kOtherError + u"20007:Broken pipe"_s;
+        QTest::newRow("reset") << 10054 << kReset;
+        QTest::newRow("TLS failed") << 30001 << kTlsFailed;
+        QTest::newRow("TLS timed out") << 30002 << kTlsTimedOut;
+        QTest::newRow("other") << 20007 << kOtherError + u"20007:失敗"_s;
     }
     void errors() {
         QFETCH(int, number);
@@ -274,10 +277,10 @@ private slots:
                 Driver d;
                 d.i = i;
                 d.open();
-                d.take(d.dialogue.error(i, number, u"Broken pipe"_s, open));
+                d.take(d.dialogue.error(i, number, u"失敗"_s, open));
                 QCOMPARE(d.messages, QStringList{forAccount(message, i)});
                 QCOMPARE(d.socketClosed, open);
-                QVERIFY(!d.label);
+                QCOMPARE(d.label, Label(forAccount(kErrorLabel, i)));
                 QVERIFY(!d.dialogue.mailBusy());
                 QVERIFY(d.dialogue.done());
                 QCOMPARE(d.dialogue.connectionState(), open ? 0 : 2);
@@ -296,13 +299,129 @@ private slots:
         QCOMPARE(d.messages, QStringList{kAborted});
     }
 
-    void timeoutEndsAsError10060() {
+    // The deadline: 60 s from the start, whatever came meanwhile.
+    void timeUp_data() {
+        QTest::addColumn<bool>("reached");
+        QTest::addColumn<Chunks>("replies");
+        QTest::addColumn<Label>("label");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("never connected")
+            << false << Chunks{} << Label(kErrorLabel) << QStringList{kHostNotFound};
+        QTest::newRow("connected, dripping")
+            << true << Chunks{"+", "O", "K"} << Label(kErrorLabel) << QStringList{kNoResponse};
+        QTest::newRow("answer in, no goodbye") << true << kToStat + Chunks{"+OK 0 0\r\n", "+OK\r\n"}
+                                               << Label(noMail(0)) << QStringList{};
+    }
+    void timeUp() {
+        QFETCH(bool, reached);
+        QFETCH(Chunks, replies);
+        QFETCH(Label, label);
+        QFETCH(QStringList, messages);
         Driver d;
-        d.run({"+OK hi\r\n"}, false);
+        if (reached)
+            d.run(replies, false);
+        else
+            d.take(d.dialogue.start(0, account()));
         d.take(d.dialogue.timedOut(0));
-        QCOMPARE(d.messages, QStringList{kHostNotFound});
+        QCOMPARE(d.label, label);
+        QCOMPARE(d.messages, messages);
         QVERIFY(d.socketClosed);
         QVERIFY(!d.dialogue.mailBusy());
+    }
+
+    // A reset before the answer is an error; after it, only the goodbye is lost.
+    void resetAfterTheAnswerIsAClose() {
+        Driver d;
+        d.run(kToStat + Chunks{"+OK 3 30\r\n"}, false);
+        d.take(d.dialogue.error(0, 10054, {}, true));
+        QCOMPARE(d.label, Label(mailFound(0, 3, 30)));
+        QVERIFY(d.messages.isEmpty());
+    }
+
+    // STARTTLS: clear text that follows the reply to STLS is never read as
+    // protected; a server that closes during the handshake is a TLS failure.
+    void startTls_data() {
+        QTest::addColumn<Chunks>("replies");
+        QTest::addColumn<bool>("handshakes");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<Label>("label");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("clear text after the STLS reply")
+            << Chunks{"+OK hi\r\n", "+OK begin\r\n+OK fake\r\n", "+OK\r\n", "+OK\r\n",
+                      "+OK 1 10\r\n"}
+            << true << "STLS\r\n" + kAll << Label(mailFound(0, 1, 10)) << QStringList{};
+        QTest::newRow("closed in the handshake")
+            << Chunks{"+OK hi\r\n", "+OK begin\r\n"} << false << QByteArray("STLS\r\n")
+            << Label(kErrorLabel) << QStringList{kTlsFailed};
+    }
+    void startTls() {
+        QFETCH(Chunks, replies);
+        QFETCH(bool, handshakes);
+        QFETCH(QByteArray, sent);
+        QFETCH(Label, label);
+        QFETCH(QStringList, messages);
+        Driver d;
+        MailAccount a = account();
+        a.security = MailSecurity::StartTls;
+        d.take(d.dialogue.start(0, a));
+        d.take(d.dialogue.connected(0));
+        for (const QByteArray& chunk : replies) {
+            const Pop3Action action = d.dialogue.dataArrived(0, chunk);
+            d.take(action);
+            if (action.startTls && handshakes)
+                d.take(d.dialogue.encrypted(0));
+        }
+        if (!d.ended)
+            d.take(d.dialogue.closed(0));
+        QCOMPARE(d.sent, sent);
+        QCOMPARE(d.label, label);
+        QCOMPARE(d.messages, messages);
+    }
+
+    // A certificate that does not verify: a pinned one goes on, any other
+    // is asked about with the connection already closed.
+    void certificates_data() {
+        QTest::addColumn<QString>("pin");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QString>("asked"); // empty: not asked
+        const QString reasons =
+            u"自己署名の証明書です。サーバー名「pop.example」の証明書ではありません。"_s;
+        QTest::newRow("pinned") << u"ab:cd:ef"_s << false << QString();
+        QTest::newRow("new, trusted")
+            << QString() << true
+            << kUntrusted.arg(u"pop.example"_s) + u"\n理由："_s + reasons +
+                   u"\nSHA-256 フィンガープリント：\nAB:CD:EF\n\n"
+                   "このアカウントでは今後この証明書を信頼しますか？"_s;
+        QTest::newRow("changed, refused") << u"11:22"_s << false << kChanged.arg(u"pop.example"_s);
+    }
+    void certificates() {
+        QFETCH(QString, pin);
+        QFETCH(bool, answer);
+        QFETCH(QString, asked);
+        Driver d;
+        MailAccount a = account();
+        a.security = MailSecurity::Tls;
+        a.pinnedCertificate = pin;
+        d.take(d.dialogue.start(0, a));
+        d.take(d.dialogue.connected(0));
+        const CertificateCheck check{CertificateCheck::SelfSigned | CertificateCheck::WrongName,
+                                     u"AB:CD:EF"_s};
+        const Pop3Action problem = d.dialogue.certificateFailed(0, check);
+        QCOMPARE(problem.acceptCertificate, asked.isEmpty());
+        QCOMPARE(problem.closeSocket, !asked.isEmpty());
+        QVERIFY(problem.question.value_or(QString()).startsWith(asked));
+        QVERIFY(d.dialogue.mailBusy());
+        if (asked.isEmpty())
+            return;
+        const Pop3Action after = d.dialogue.trustAnswered(0, answer);
+        QCOMPARE(after.pin, answer ? std::optional<QString>(u"AB:CD:EF"_s) : std::nullopt);
+        QCOMPARE(after.connect, answer);
+        QCOMPARE(after.ended, !answer);
+        QCOMPARE(after.label, answer ? Label() : Label(kErrorLabel));
+        QCOMPARE(d.dialogue.mailBusy(), answer);
+        // Once pinned, the same certificate goes on.
+        if (answer)
+            QVERIFY(d.dialogue.certificateFailed(0, check).acceptCertificate);
     }
 
     void leftoverTextLeadsTheNextGreeting() {

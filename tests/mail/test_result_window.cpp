@@ -72,6 +72,35 @@ private slots:
         QCOMPARE(w.form->resultLine(2), u"[3] チェック中..."_s);
     }
 
+    // "メーラー起動" covers no line, however long, and stays in the window.
+    void mailerLabelCoversNoLine_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QList<int>>("run");
+        QTest::newRow("checking") << u"[1] チェック中..."_s << QList<int>{0};
+        QTest::newRow("long result")
+            << u"[1] 2147483647 通 (2147483647 バイト) のメールがあります。"_s << QList<int>{0};
+        QTest::newRow("long result of account 3 on top")
+            << u"[3] 12 通 (409600 バイト) のメールがあります。"_s << QList<int>{2, 0};
+    }
+    void mailerLabelCoversNoLine() {
+        QFETCH(QString, first);
+        QFETCH(QList<int>, run);
+        test::TempHome home;
+        Window w;
+        w.form->setResultLine(run.first(), first);
+        for (int i : run.mid(1))
+            w.form->setResultLine(i, u"[%1]  メールはありません。"_s.arg(i + 1));
+        w.form->stackLines(run);
+        for (QLabel* line : w.form->Label1) {
+            if (line->text().isEmpty())
+                continue;
+            QVERIFY(line->width() >= line->sizeHint().width());
+            QVERIFY(!line->geometry().intersects(w.form->Label2->geometry()));
+        }
+        QVERIFY(w.form->rect().contains(w.form->Label2->geometry()));
+        QVERIFY(w.form->width() >= twipsToPixels(4620));
+    }
+
     void mailerThatCannotBeFoundLeavesTheWindowOpen_data() {
         QTest::addColumn<QString>("mailer");
         QTest::newRow("no such file") << "/nonexistent/kova-mailer --compose";

@@ -132,6 +132,51 @@ private slots:
         QCOMPARE(dialog->Label1[14]->text(), u"パスワード："_s);
     }
 
+    // The encryption of account 1: read, chosen (the usual port follows),
+    // saved with the other fields.
+    void encryptionChoice_data() {
+        QTest::addColumn<QByteArray>("stored"); // b05
+        QTest::addColumn<QByteArray>("port");
+        QTest::addColumn<int>("choice"); // clicked; -1: none
+        QTest::addColumn<QString>("portAfter");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("absent is none") << QByteArray() << QByteArray("110") << -1 << "110"
+                                        << "0";
+        QTest::newRow("unreadable is none") << QByteArray("x") << QByteArray("110") << -1 << "110"
+                                            << "0";
+        QTest::newRow("STARTTLS kept") << QByteArray("1") << QByteArray("110") << -1 << "110"
+                                       << "1";
+        QTest::newRow("SSL/TLS: 110 becomes 995")
+            << QByteArray("0") << QByteArray("110") << 2 << "995"
+            << "2";
+        QTest::newRow("none: 995 becomes 110") << QByteArray("2") << QByteArray("995") << 0 << "110"
+                                               << "0";
+        QTest::newRow("STARTTLS: 995 becomes 110")
+            << QByteArray("2") << QByteArray("995") << 1 << "110"
+            << "1";
+        QTest::newRow("a port of its own stays")
+            << QByteArray("0") << QByteArray("2110") << 2 << "2110"
+            << "2";
+    }
+    void encryptionChoice() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, port);
+        QFETCH(int, choice);
+        QFETCH(QString, portAfter);
+        QFETCH(QString, saved);
+        Running run("[a1]\r\nb01=" + port + "\r\nb05=" + stored + "\r\n");
+        Form1a* dialog = run.open(1);
+        QCOMPARE(dialog->Label19[0]->text(), u"暗号化："_s);
+        if (choice >= 0)
+            dialog->Option3[0][size_t(choice)]->click();
+        QCOMPARE(dialog->Text1[0]->text(), portAfter);
+        QCOMPARE(int(dialog->mailAccount(0).security), saved.toInt());
+        click(dialog->Command8);
+        QCOMPARE(ReadSetting(a1::b05), saved);
+        QCOMPARE(ReadSetting(a1::b01), portAfter);
+        QCOMPARE(ReadSetting(a1::b15), u"0"_s);
+    }
+
     void intervalDecidesTheTimerAndSavingRestartsTheCounter_data() {
         QTest::addColumn<QString>("interval");
         QTest::addColumn<bool>("on");

@@ -35,6 +35,7 @@ public:
     std::optional<QString> chooseFolder(const QString& title, const QString& start,
                                         QWidget* parent) override;
     bool trayAvailable() override { return tray; }
+    QByteArray trustedCertificates() override { return caCertificates; }
     // Counted in `logOffs`; answers `logOffSucceeds`.
     bool logOff() override {
         ++logOffs;
@@ -58,6 +59,8 @@ public:
     QList<QPair<QString, QString>> folderDialogs;
     bool startSucceeds = true;
     bool tray = true; // whether a tray host is there
+    // PEM; empty: the system's store. Tests give their own CA here.
+    QByteArray caCertificates;
 
     QStringList messages;
     QList<Buttons> messageButtons;
