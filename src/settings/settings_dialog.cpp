@@ -296,12 +296,10 @@ void Form1a::buildMailTab(QWidget* page) {
         Text4[size_t(i)]->setEchoMode(QLineEdit::Password);
         Text4[size_t(i)]->setStyle(asterisks);
     }
-    for (int i = 0; i < kMailAccountCount; ++i) {
-        int left = Text1[size_t(i)]->x();
-        for (int f = 0; f < 4; ++f)
-            left = std::min(left, Label1[size_t(i * 5 + (i == 0 ? f : f + 1))]->x());
-        buildSecurityRow(pages[size_t(i)], i, left);
-    }
+    // The row starts at the page's own margin: from the widest caption on,
+    // the three choices do not fit apart in every face.
+    for (int i = 0; i < kMailAccountCount; ++i)
+        buildSecurityRow(pages[size_t(i)], i, twipsToPixels(120));
 
     QWidget* options = pages[3];
     Text5 = new QLineEdit(options);
@@ -354,7 +352,8 @@ void Form1a::buildSecurityRow(QWidget* account, int i, int left) {
         Option3[size_t(i)][size_t(c)] = option;
         connect(option, &QRadioButton::clicked, this, [this, i, c] { Option3_Click(i, c); });
     }
-    const int gap = std::clamp(room / 3, 0, twipsToPixels(120));
+    // A few pixels apart at least, so the choices never read as one word.
+    const int gap = std::clamp(room / 3, 4, twipsToPixels(120));
     int x = caption->geometry().right() + 1 + gap;
     for (int c = 0; c < 3; ++c) {
         Option3[size_t(i)][size_t(c)]->setGeometry(x, top, widths[size_t(c)], height);
