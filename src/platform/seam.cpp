@@ -1,6 +1,7 @@
 #include "seam.h"
 
 #include "platform/process_start.h"
+#include "platform/tray_watcher.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -8,7 +9,6 @@
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QProcess>
-#include <QSystemTrayIcon>
 
 namespace kova {
 
@@ -101,7 +101,8 @@ std::optional<QString> RealPlatform::chooseFolder(const QString& title, const QS
 }
 
 bool RealPlatform::trayAvailable() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    // Not Qt's answer: asking it fixes Qt's tray protocol for the whole run.
+    return TrayWatcher().trayAvailable();
 }
 
 bool RealPlatform::logOff() {
