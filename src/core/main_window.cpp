@@ -17,6 +17,7 @@
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
 #include "platform/units.h"
+#include "platform/x11_window.h"
 #include "settings/settings_dialog.h"
 
 #include <QAction>
@@ -183,7 +184,9 @@ const QTimer& Form1::mailMinuteTimer() const {
 void Form1::openSettings(int tab, int mailTab) {
     Form1a* dialog = settings_.get();
     dialog->showTab(tab, mailTab);
-    // The user asked for it: in front, with the keyboard.
+    // The user asked for it: in front, with the keyboard, on the workspace
+    // the user is on.
+    moveToCurrentDesktop(dialog);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

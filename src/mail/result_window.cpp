@@ -134,6 +134,8 @@ void Form2a::showMailFound() {
         show();
         setAttribute(Qt::WA_ShowWithoutActivating, false);
     }
+    // Where the user is now, which may be another workspace than before.
+    moveToCurrentDesktop(this);
     raiseWithoutFocus(this);
 }
 
@@ -145,6 +147,8 @@ void Form2a::showWindow() {
     // Shown once the run has stacked its lines: a window resized right after
     // it was mapped is placed by the window manager against a position from
     // before its frame was known, with the title bar above the screen.
+    if (isVisible())
+        moveToCurrentDesktop(this);
     if (isVisible() || showPending_)
         return;
     showPending_ = true;
