@@ -9,29 +9,19 @@ e2e_init "$1"
 
 # A POP3 server that holds its answer to STAT until told: the check starts
 # while the user is on workspace 1 and finds mail once the user is on 3.
-port_file=$E2E_DIR/pop3.port
-go=$E2E_DIR/pop3.go
+port_file=$E2E_DIR/pop3.port go=$E2E_DIR/pop3.go
 python3 - "$port_file" "$go" >"$E2E_DIR/pop3.log" 2>&1 <<'PY' &
 import os, socket, sys, time
-server = socket.socket()
-server.bind(("127.0.0.1", 0))
-server.listen(1)
+server = socket.create_server(("127.0.0.1", 0))
 open(sys.argv[1], "w").write(str(server.getsockname()[1]))
-conn, _ = server.accept()
-lines = conn.makefile("rb")
+conn = server.accept()[0]
 conn.sendall(b"+OK ready\r\n")
-for line in lines:
-    command = line.split()[0].upper()
-    if command == b"STAT":
-        while not os.path.exists(sys.argv[2]):
-            time.sleep(0.05)
-        conn.sendall(b"+OK 1 51\r\n")
-    elif command == b"QUIT":
-        conn.sendall(b"+OK bye\r\n")
+for line in conn.makefile("rb"):
+    while line.startswith(b"STAT") and not os.path.exists(sys.argv[2]):
+        time.sleep(0.05)
+    conn.sendall(b"+OK 1 51\r\n" if line.startswith(b"STAT") else b"+OK\r\n")
+    if line.startswith(b"QUIT"):
         break
-    else:
-        conn.sendall(b"+OK\r\n")
-conn.close()
 PY
 E2E_PIDS+=($!)
 wait_until "the POP3 server" test -s "$port_file"
@@ -41,19 +31,6 @@ printf '[a1]\r\nb01=%s\r\nb02=127.0.0.1\r\nb03=alice\r\nb04=alicepw\r\nb5=0\r\nb
   "$(cat "$port_file")" >"$(settings_file)"
 write_note_files "$KOVASHELL_HOME" 0 "どこでも見えるメモ" size=12 back="&HC0FFC0" top=3000 left=3000
 
-# The shown window of the program titled TITLE (the helpers in lib.sh look
-# at every window on the display: slower).
-window_titled() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
-    if [[ $(xprop -id "$id" _NET_WM_NAME 2>/dev/null) == *" = \"$1\"" ]]; then
-      echo "$id"
-      return 0
-    fi
-  done
-}
-has_window_titled() { [[ -n $(window_titled "$1") ]]; }
-has_no_window_titled() { [[ -z $(window_titled "$1") ]]; }
 desktop_of() { xprop -id "$1" _NET_WM_DESKTOP 2>/dev/null | awk '{ print $3 }'; }
 current_desktop() { xprop -root _NET_CURRENT_DESKTOP | awk '{ print $3 }'; }
 note_on_all() { [[ $(desktop_of "$(note_ids | head -n 1)") == 4294967295 ]]; }
@@ -87,7 +64,7 @@ choose_tray_item オプション設定
 wait_until "the settings dialog on workspace 1" on_current "KovaShell(設定)"
 
 go_to 2
-wait_until "the note viewable on workspace 3" test -n "$(note_ids)"
+wait_until "the note viewable on workspace 3" notes_shown
 echo "note on workspace 3: $(screenshot note-on-3)"
 
 # ... comes to workspace 3 when asked for there, and the user stays there.

@@ -1,49 +1,77 @@
 #include "platform/tray_watcher.h"
 
-#include "support/private_session_bus.h"
-
+#include <QDBusConnection>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
 using kova::TrayWatcher;
-using kova::test::FakeNotifierWatcher;
 
-// A status-notifier host (KDE, LXQt, Xfce, GNOME's AppIndicator extension)
-// is known by its watcher on the session bus, which says whether a host
-// shows the items: a private bus here, with a watcher of the test's own.
+// A status-notifier watcher as a panel runs one (KDE, LXQt, Xfce ...): it
+// says whether a host shows the items.
+class Watcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered MEMBER host)
+public:
+    bool host = false;
+signals:
+    Q_SCRIPTABLE void StatusNotifierHostRegistered();
+};
+
+// A status-notifier host is known by its watcher on the session bus: a
+// private bus here, on which this test takes and gives up the watcher's
+// name as a panel would.
 class TestTrayWatcher : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        if (!bus_.start())
+        bus_.start(QStringLiteral("dbus-daemon"),
+                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                    QStringLiteral("--print-address=1")});
+        if (!bus_.waitForStarted())
             QSKIP("dbus-daemon is not installed");
+        QVERIFY(bus_.waitForReadyRead(5000));
+        const QByteArray address = bus_.readLine().trimmed();
+        QVERIFY(!address.isEmpty());
+        // Read when the session connection is first made, just below.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+    }
+
+    void cleanupTestCase() {
+        bus_.kill();
+        bus_.waitForFinished();
     }
 
     void notifierHostComingAndGoingIsTold() {
-        FakeNotifierWatcher panel(bus_.address());
-        panel.setHostRegistered(false);
+        const QString name = QStringLiteral("org.kde.StatusNotifierWatcher");
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        Watcher panel;
+        QVERIFY(bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &panel,
+                                   QDBusConnection::ExportAllContents));
         TrayWatcher watcher;
         QVERIFY(!watcher.trayAvailable());
         QSignalSpy changes(&watcher, &TrayWatcher::changed);
 
-        // A watcher whose host has not come (yet) shows nothing.
-        QVERIFY(panel.show());
+        // A watcher without a host (KDE's daemon outside Plasma) shows nothing.
+        QVERIFY(bus.registerService(name));
         QVERIFY(!TrayWatcher().trayAvailable());
-        panel.setHostRegistered(true);
+        panel.host = true;
+        emit panel.StatusNotifierHostRegistered();
         QTRY_COMPARE(changes.size(), 1);
         QVERIFY(watcher.trayAvailable());
         QVERIFY(watcher.notifierHostAvailable());
-        QVERIFY(!watcher.xembedAvailable());
         // One already there when the program starts counts too.
         QVERIFY(TrayWatcher().trayAvailable());
 
-        panel.hide();
+        QVERIFY(bus.unregisterService(name));
         QTRY_COMPARE(changes.size(), 2);
         QVERIFY(!watcher.trayAvailable());
     }
 
 private:
-    kova::test::PrivateSessionBus bus_;
+    QProcess bus_;
 };
 
 QTEST_MAIN(TestTrayWatcher)
