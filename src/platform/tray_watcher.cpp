@@ -88,16 +88,18 @@ void TrayWatcher::watchNotifierHosts() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
-    bus_ = new QDBusServiceWatcher(kNotifierWatcher, bus,
-                                   QDBusServiceWatcher::WatchForRegistration |
-                                       QDBusServiceWatcher::WatchForUnregistration,
+    bus_ = new QDBusServiceWatcher(kNotifierWatcher, bus, QDBusServiceWatcher::WatchForOwnerChange,
                                    this);
-    connect(bus_, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        setNotifier(true, false);
-        askNotifierHost();
-    });
-    connect(bus_, &QDBusServiceWatcher::serviceUnregistered, this,
-            [this] { setNotifier(false, false); });
+    // A watcher replaced by another has forgotten the items: as gone and come.
+    connect(bus_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString& before, const QString& now) {
+                if (!before.isEmpty())
+                    setNotifier(false, false);
+                if (!now.isEmpty()) {
+                    setNotifier(true, false);
+                    askNotifierHost();
+                }
+            });
     for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
         bus.connect(kNotifierWatcher, kNotifierWatcherPath, kNotifierWatcher,
                     QString::fromLatin1(signal), this, SLOT(askNotifierHost()));
