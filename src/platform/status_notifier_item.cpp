@@ -94,7 +94,8 @@ void StatusNotifierItem::add() {
     if (!bus.isConnected())
         return;
     if (!shown_) {
-        service_ = QStringLiteral("org.kde.StatusNotifierItem-%1-1")
+        // Qt's own items count from 1: never the same name as one of those.
+        service_ = QStringLiteral("org.kde.StatusNotifierItem-%1-0")
                        .arg(QCoreApplication::applicationPid());
         constexpr auto kExport = QDBusConnection::ExportScriptableSlots |
                                  QDBusConnection::ExportScriptableSignals |
