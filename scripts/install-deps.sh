@@ -13,8 +13,9 @@ PACKAGES=(
   qt6-translations-l10n fonts-ipafont-gothic
   # a virtual display with a tray host and a window manager
   xvfb xauth trayer openbox dbus-x11
-  # a private session bus (the status-notifier tray test)
-  dbus-daemon
+  # a private session bus and the panels Debian ships whose trays speak the
+  # status-notifier protocol (LXQt's: only that one; Xfce's: XEmbed too)
+  dbus-daemon lxqt-panel xfce4-panel
   # an X server whose screen can change size while a test runs
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # driving and looking at the desktop in the end-to-end tests

@@ -5,6 +5,7 @@
 #include "core/leftover_saves.h"
 #include "core/tray_handle.h"
 #include "core/tray_menus.h"
+#include "core/tray_presence.h"
 #include "desktopicon/desktop_icon_extension.h"
 #include "launcher/launcher.h"
 #include "mail/mail_checker.h"
@@ -16,8 +17,8 @@
 #include "platform/settings.h"
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
-#include "platform/tray_watcher.h"
 #include "platform/units.h"
+#include "platform/x11_window.h"
 #include "settings/settings_dialog.h"
 
 #include <QAction>
@@ -49,10 +50,10 @@ Form1::Form1(QObject* parent)
     hooks.openSettings = [this](int outer, int inner) { openSettings(outer, inner); };
     mail_ = std::make_unique<MailChecker>(std::move(hooks));
     wireMenus();
+    tray_ = std::make_unique<TrayPresence>(menus_->mnu);
+    connect(tray_.get(), &TrayPresence::message, this, &Form1::trayMessage);
     screens_ = std::make_unique<ScreenWatcher>();
     connect(screens_.get(), &ScreenWatcher::screensChanged, this, &Form1::rescueWindows);
-    handleWait_.setSingleShot(true);
-    handleWait_.setInterval(kTrayWaitMs);
 }
 
 Form1::~Form1() = default;
@@ -164,7 +165,15 @@ void Form1::rescueWindows() {
     };
     rescue(settings_.existing());
     rescue(result_.existing());
-    rescue(handle_.get());
+    rescue(trayHandle());
+}
+
+TrayHandle* Form1::trayHandle() const {
+    return tray_->handle();
+}
+
+void Form1::setTrayWait(int ms) {
+    tray_->setWait(ms);
 }
 
 Form2a* Form1::resultWindow() const {
@@ -178,7 +187,9 @@ const QTimer& Form1::mailMinuteTimer() const {
 void Form1::openSettings(int tab, int mailTab) {
     Form1a* dialog = settings_.get();
     dialog->showTab(tab, mailTab);
-    // The user asked for it: in front, with the keyboard.
+    // The user asked for it: in front, with the keyboard, on the workspace
+    // the user is on.
+    moveToCurrentDesktop(dialog);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -193,63 +204,12 @@ MailSettings& Form1::mailSettings() {
 }
 
 void Form1::AddTrayIcon() {
-    // Qt picks its tray backend when the icon is made, so the icon is made
-    // once a tray host is there; start-up does not wait for one. Without a
-    // tray the handle stands in, after a wait that lets a panel starting
-    // with the session come up first.
-    trayWatcher_ = std::make_unique<TrayWatcher>();
-    connect(trayWatcher_.get(), &TrayWatcher::availabilityChanged, this, &Form1::trayChanged);
-    if (Platform::instance().trayAvailable() || trayWatcher_->trayAvailable()) {
-        makeTrayIcon();
-        return;
-    }
-    connect(&handleWait_, &QTimer::timeout, this, [this] {
-        if (!tray_)
-            showHandle(true);
-    });
-    handleWait_.start();
-}
-
-void Form1::makeTrayIcon() {
-    tray_ = std::make_unique<TrayIcon>(QIcon(QStringLiteral(":/kovashell.png")),
-                                       QStringLiteral("KovaShell"));
-    connect(tray_.get(), &TrayIcon::message, this, &Form1::trayMessage);
+    // Start-up does not wait for a tray: the icon comes when one does.
     tray_->add();
 }
 
-void Form1::trayChanged(bool available) {
-    if (ended_)
-        return;
-    if (available) {
-        handleWait_.stop();
-        if (!tray_)
-            makeTrayIcon();
-        showHandle(false);
-    } else if (!handleWait_.isActive()) {
-        showHandle(true);
-    }
-}
-
-void Form1::showHandle(bool shown) {
-    if (!shown) {
-        if (handle_)
-            handle_->hide();
-        return;
-    }
-    if (!handle_) {
-        handle_ = std::make_unique<TrayHandle>(QIcon(QStringLiteral(":/kovashell.png")));
-        connect(handle_.get(), &TrayHandle::message, this, &Form1::trayMessage);
-    }
-    if (!handle_->isVisible())
-        handle_->showAtItsPlace();
-}
-
 void Form1::RemoveTrayIcon() {
-    handleWait_.stop();
-    if (tray_)
-        tray_->remove();
-    if (handle_)
-        handle_->hide();
+    tray_->remove();
 }
 
 void Form1::trayMessage(int number) {

@@ -20,10 +20,9 @@ class MailChecker;
 class ScreenWatcher;
 class MailSettings;
 class SingleInstance;
-class TrayIcon;
 class TrayHandle;
-class TrayWatcher;
 class TrayMenus;
+class TrayPresence;
 class NoteBoard;
 class Launcher;
 
@@ -32,9 +31,6 @@ class Launcher;
 class Form1 : public QObject {
     Q_OBJECT
 public:
-    // How long start-up leaves a panel to come up before the handle shows.
-    static constexpr int kTrayWaitMs = 10000;
-
     explicit Form1(QObject* parent = nullptr);
     ~Form1() override;
 
@@ -78,10 +74,12 @@ public:
     MailChecker& mailChecker() const { return *mail_; }
     // The mail result window if it exists, else nullptr.
     Form2a* resultWindow() const;
+    // The icon in whichever tray the desktop has, or the handle.
+    TrayPresence& tray() const { return *tray_; }
     // The stand-in for the tray icon if it was ever shown, else nullptr.
-    TrayHandle* trayHandle() const { return handle_.get(); }
+    TrayHandle* trayHandle() const;
     // Before Form_Load: how long to wait for a tray host (tests shorten it).
-    void setTrayWait(int ms) { handleWait_.setInterval(ms); }
+    void setTrayWait(int ms);
 
     // Registration marker of the desktop-icon component: "1" once registration
     // has been tried in this run.
@@ -104,17 +102,9 @@ private:
     Form2a* makeResultWindow();
     Form1a* makeSettingsDialog();
     void startMailCheck();
-    void makeTrayIcon();
-    void trayChanged(bool available);
-    void showHandle(bool shown);
 
     std::unique_ptr<TrayMenus> menus_;
-    std::unique_ptr<TrayIcon> tray_;
-    // Where there is no tray: who tells when one comes or goes, the handle
-    // that stands in meanwhile, and the wait before it is shown at start.
-    std::unique_ptr<TrayWatcher> trayWatcher_;
-    std::unique_ptr<TrayHandle> handle_;
-    QTimer handleWait_;
+    std::unique_ptr<TrayPresence> tray_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<DesktopIconExtension> desktopIcon_;
     // The posted notes, their store and commands.

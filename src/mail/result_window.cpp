@@ -131,6 +131,8 @@ void Form2a::showMailFound() {
     // In front of the other windows, not on top of them.
     if (!isVisible())
         show();
+    // Where the user is now, which may be another workspace than before.
+    moveToCurrentDesktop(this);
     raiseWithoutFocus(this);
 }
 
@@ -142,6 +144,8 @@ void Form2a::showWindow() {
     // Shown once the run has stacked its lines: a window resized right after
     // it was mapped is placed by the window manager against a position from
     // before its frame was known, with the title bar above the screen.
+    if (isVisible())
+        moveToCurrentDesktop(this);
     if (isVisible() || showPending_)
         return;
     showPending_ = true;

@@ -227,9 +227,12 @@ void Form5a::setStacking(NoteStacking stacking) {
 }
 
 bool Form5a::event(QEvent* event) {
-    // Before every map, and again when the X window is recreated while shown.
-    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible()))
+    // Before every map, and again when the X window is recreated while shown:
+    // posted on the desktop, which is the same behind every workspace.
+    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible())) {
         keepOutOfTaskbar(this);
+        showOnAllDesktops(this);
+    }
     return QWidget::event(event);
 }
 

@@ -1,6 +1,7 @@
 #include "seam.h"
 
 #include "platform/process_start.h"
+#include "platform/tray_watcher.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -9,7 +10,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
-#include <QSystemTrayIcon>
 
 namespace kova {
 
@@ -116,7 +116,8 @@ std::optional<QString> RealPlatform::chooseFolder(const QString& title, const QS
 }
 
 bool RealPlatform::trayAvailable() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    // Not Qt's answer: asking it fixes Qt's tray protocol for the whole run.
+    return TrayWatcher().trayAvailable();
 }
 
 bool RealPlatform::logOff() {

@@ -1,8 +1,6 @@
 #include "tray_icon.h"
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QStyleHints>
 
 namespace kova {
@@ -30,16 +28,8 @@ int TrayClickDecoder::decode(QSystemTrayIcon::ActivationReason reason, qint64 ms
     }
 }
 
-bool TrayIcon::statusNotifierHostPresent() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr)
-        return false;
-    return bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
-}
-
 TrayIcon::TrayIcon(const QIcon& icon, const QString& tip, QObject* parent)
-    : QObject(parent), icon_(std::make_unique<QSystemTrayIcon>(icon)),
-      decoder_(!statusNotifierHostPresent()) {
+    : QObject(parent), icon_(std::make_unique<QSystemTrayIcon>(icon)), decoder_(true) {
     icon_->setToolTip(tip);
     connect(icon_.get(), &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
     clock_.start();

@@ -30,7 +30,10 @@ private:
     qint64 lastTrigger_ = -1;
 };
 
-// The notification-area icon. Reports decoded message numbers.
+// The notification-area icon in an XEmbed tray (Qt's own). Reports decoded
+// message numbers. Qt fixes its tray protocol for the whole run when the
+// first one is made: make it while no status-notifier host is there, so
+// that it is the XEmbed kind (StatusNotifierItem serves those hosts).
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -40,9 +43,6 @@ public:
     void add();
     void remove();
     bool isShown() const;
-
-    // Whether the running tray speaks the D-Bus status-notifier protocol.
-    static bool statusNotifierHostPresent();
 
 signals:
     void message(int number);

@@ -3,7 +3,10 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
@@ -16,6 +19,20 @@ namespace kova {
 namespace {
 
 const QString kNotifierWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kNotifierWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+QDBusMessage askIfHostRegistered() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kNotifierWatcher, kNotifierWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << kNotifierWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    return get;
+}
+
+bool hostRegistered(const QDBusMessage& answer) {
+    return answer.type() == QDBusMessage::ReplyMessage && !answer.arguments().isEmpty() &&
+           answer.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
 
 xcb_connection_t* x11Connection() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -64,24 +81,54 @@ TrayWatcher::TrayWatcher(QObject* parent) : QObject(parent) {
         xcb_flush(c);
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
+    watchNotifierHosts();
+}
+
+void TrayWatcher::watchNotifierHosts() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        notifierWatcher_ = bus.interface()->isServiceRegistered(kNotifierWatcher);
-        bus_ = new QDBusServiceWatcher(kNotifierWatcher, bus,
-                                       QDBusServiceWatcher::WatchForRegistration |
-                                           QDBusServiceWatcher::WatchForUnregistration,
-                                       this);
-        connect(bus_, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-            const bool before = trayAvailable();
-            notifierWatcher_ = true;
-            report(before);
-        });
-        connect(bus_, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
-            const bool before = trayAvailable();
-            notifierWatcher_ = false;
-            report(before);
-        });
+    if (!bus.isConnected())
+        return;
+    bus_ = new QDBusServiceWatcher(kNotifierWatcher, bus, QDBusServiceWatcher::WatchForOwnerChange,
+                                   this);
+    // A watcher replaced by another has forgotten the items: as gone and come.
+    connect(bus_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString& before, const QString& now) {
+                if (!before.isEmpty())
+                    setNotifier(false, false);
+                if (!now.isEmpty()) {
+                    setNotifier(true, false);
+                    askNotifierHost();
+                }
+            });
+    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+        bus.connect(kNotifierWatcher, kNotifierWatcherPath, kNotifierWatcher,
+                    QString::fromLatin1(signal), this, SLOT(askNotifierHost()));
+    // At start the answer decides which tray icon is made: wait for it.
+    if (bus.interface()->isServiceRegistered(kNotifierWatcher)) {
+        constexpr int kTimeoutMs = 2000;
+        notifierWatcher_ = true;
+        notifierHost_ = hostRegistered(bus.call(askIfHostRegistered(), QDBus::Block, kTimeoutMs));
     }
+}
+
+void TrayWatcher::askNotifierHost() {
+    auto* reply = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(askIfHostRegistered()), this);
+    connect(reply, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* r) {
+        r->deleteLater();
+        if (notifierWatcher_)
+            setNotifier(true, hostRegistered(r->reply()));
+    });
+}
+
+void TrayWatcher::setNotifier(bool watcher, bool host) {
+    if (notifierWatcher_ == watcher && notifierHost_ == host)
+        return;
+    const bool before = notifierHostAvailable();
+    notifierWatcher_ = watcher;
+    notifierHost_ = host;
+    if (notifierHostAvailable() != before)
+        emit changed();
 }
 
 TrayWatcher::~TrayWatcher() {
@@ -96,11 +143,6 @@ void TrayWatcher::followOwner(quint32 owner) {
         listenTo(x11Connection(), owner, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
 }
 
-void TrayWatcher::report(bool before) {
-    if (trayAvailable() != before)
-        emit availabilityChanged(trayAvailable());
-}
-
 bool TrayWatcher::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t")
         return false;
@@ -109,17 +151,17 @@ bool TrayWatcher::nativeEventFilter(const QByteArray& eventType, void* message, 
     if (type == XCB_CLIENT_MESSAGE) {
         const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(event);
         if (m->type == manager_ && m->format == 32 && m->data.data32[1] == selection_) {
-            const bool before = trayAvailable();
+            const bool before = xembedAvailable();
             followOwner(m->data.data32[2]);
             xcb_flush(x11Connection());
-            report(before);
+            if (xembedAvailable() != before)
+                emit changed();
         }
     } else if (type == XCB_DESTROY_NOTIFY) {
         const auto* d = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
         if (xembedOwner_ != 0 && d->window == xembedOwner_) {
-            const bool before = trayAvailable();
             xembedOwner_ = 0;
-            report(before);
+            emit changed();
         }
     }
     return false;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 
 namespace kova {
 
@@ -92,6 +93,20 @@ void askWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
 }
 
 constexpr uint32_t kNormalApplication = 1; // the source of a request
+constexpr uint32_t kAllDesktops = 0xFFFFFFFF;
+
+// A window's 32-bit CARDINAL property; nullopt when it has none.
+std::optional<uint32_t> cardinal(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, property, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+    if (reply == nullptr)
+        return std::nullopt;
+    std::optional<uint32_t> value;
+    if (reply->format == 32 && xcb_get_property_value_length(reply) == 4)
+        value = *static_cast<const uint32_t*>(xcb_get_property_value(reply));
+    std::free(reply);
+    return value;
+}
 
 // Asks the window manager to add (or remove) up to two _NET_WM_STATE atoms of
 // a mapped window.
@@ -131,11 +146,26 @@ void showOnAllDesktops(QWidget* window) {
         return;
     const auto id = xcb_window_t(window->internalWinId());
     const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
-    constexpr uint32_t kAll = 0xFFFFFFFF;
     // The initial desktop of an unmapped window ...
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1, &kAll);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1,
+                        &kAllDesktops);
     // ... and the window manager's request for a mapped one.
-    askWindowManager(c, id, desktop, {kAll, kNormalApplication});
+    askWindowManager(c, id, desktop, {kAllDesktops, kNormalApplication});
+    xcb_flush(c);
+}
+
+void moveToCurrentDesktop(QWidget* window) {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+        return;
+    const auto id = xcb_window_t(window->internalWinId());
+    const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
+    const std::optional<uint32_t> current =
+        cardinal(c, rootOf(c), internAtom(c, "_NET_CURRENT_DESKTOP"));
+    const std::optional<uint32_t> own = cardinal(c, id, desktop);
+    if (!current || !own || *own == *current || *own == kAllDesktops)
+        return;
+    askWindowManager(c, id, desktop, {*current, kNormalApplication});
     xcb_flush(c);
 }
 

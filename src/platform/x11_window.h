@@ -15,6 +15,10 @@ void keepOutOfTaskbar(QWidget* window);
 // like keepOutOfTaskbar. Does nothing off X11.
 void showOnAllDesktops(QWidget* window);
 
+// Brings a shown window that sits on another virtual desktop to the one
+// the user is on; one shown on every desktop stays so. Does nothing off X11.
+void moveToCurrentDesktop(QWidget* window);
+
 // Puts a shown window into the window manager's layer above (or below) the
 // ordinary windows, or back into the ordinary layer, without remapping it.
 void setWindowLayer(QWidget* window, bool above, bool below);

@@ -6,12 +6,14 @@
 #
 # Each test runs with a fresh HOME, XDG_CONFIG_HOME, XDG_DATA_HOME,
 # XDG_RUNTIME_DIR and KOVASHELL_HOME inside its own temporary folder, on its
-# own X display (Xvfb picks a free number), with no session bus and no session
-# manager, so nothing of the machine's desktop leaks in or is touched.
+# own X display (Xvfb picks a free number), with no session manager and no
+# session bus but one the test starts itself (start_session_bus), so nothing
+# of the machine's desktop leaks in or is touched.
 #
 # The display, process and window helpers (start_x, wait_until, fail,
 # windows_of, open_tray_menu, screenshot ...) come from scripts/lib/xserver.sh,
-# the note file writer from scripts/lib/note_files.sh.
+# the note file writer from scripts/lib/note_files.sh, the status-notifier
+# panels from scripts/lib/panels.sh.
 
 set -euo pipefail
 
@@ -20,6 +22,8 @@ E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$E2E_LIB_DIR/../../scripts/lib/xserver.sh"
 # shellcheck source=../../scripts/lib/note_files.sh
 source "$E2E_LIB_DIR/../../scripts/lib/note_files.sh"
+# shellcheck source=../../scripts/lib/panels.sh
+source "$E2E_LIB_DIR/../../scripts/lib/panels.sh"
 E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
 
 # --- set-up ----------------------------------------------------------------
@@ -94,6 +98,20 @@ note_ids() {
   done
   return 0
 }
+notes_shown() { [[ -n $(note_ids) ]]; }
+
+# The id of the program's shown window titled TITLE, if there is one.
+window_titled() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
+    if [[ $(xprop -id "$id" _NET_WM_NAME 2>/dev/null) == *" = \"$1\"" ]]; then
+      echo "$id"
+      return 0
+    fi
+  done
+}
+has_window_titled() { [[ -n $(window_titled "$1") ]]; }
+has_no_window_titled() { [[ -z $(window_titled "$1") ]]; }
 
 # --- menus -----------------------------------------------------------------
 
@@ -174,13 +192,14 @@ menu_keys() {
 }
 
 # select_menu_item TABLE CAPTION...: moves the selection of the open menu to
-# the item, opening the submenus on the way.
+# the item, opening the submenus on the way. The menu is the program's own,
+# or MENU_PID's (a panel drawing the exported menu).
 select_menu_item() {
   local table=$1 keys line before
   shift
   keys=$(menu_keys "$table" "$@") || exit 1
   while IFS= read -r line; do
-    before=$(popups_of "$KOVA_PID" | wc -l)
+    before=$(popups_of "${MENU_PID:-$KOVA_PID}" | wc -l)
     # shellcheck disable=SC2086
     [[ -z $line ]] || xdotool key $line
     if [[ $line == *Right ]]; then
@@ -189,7 +208,7 @@ select_menu_item() {
   done <<<"$keys"
 }
 
-popups_more_than() { (($(popups_of "$KOVA_PID" | wc -l) > $1)); }
+popups_more_than() { (($(popups_of "${MENU_PID:-$KOVA_PID}" | wc -l) > $1)); }
 
 # select_tray_item CAPTION...: in the open tray menu, moves to the item at the
 # caption path, for example 付箋紙 [新規作成]; choose_tray_item also picks it.
@@ -203,4 +222,30 @@ choose_tray_item() {
 choose_note_menu_item() {
   select_menu_item "$NOTE_MENU_TABLE" "$@"
   xdotool key Return
+}
+
+# --- status-notifier panels (scripts/lib/panels.sh) ----------------------
+
+# One face in the tray: the item, and neither Qt's XEmbed icon nor the
+# handle (both titled "KovaShell") besides it.
+only_the_item_shown() { has_kova_item && has_no_window_titled KovaShell; }
+
+# The exported menu's captions are those the tray menu's table says it shows
+# now (run-time entries as given with menu_entries), in menu order.
+captions_match() {
+  local menu exported expected="" line caption name
+  menu=$(gdbus call --session -d "$(kova_item)" -o /StatusNotifierItem \
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu | grep -o "/[^']*")
+  exported=$(gdbus call --session -d "$(kova_item)" -o "$menu" -m com.canonical.dbusmenu.GetLayout \
+    -- 0 -1 '[]' | grep -o "'label': <'[^']*'>" | sed "s/^'label': <'//; s/'>$//")
+  while IFS= read -r line; do
+    caption=${line#"${line%%[! ]*}"} name=${line#*\{} name=${name%\}}
+    case $caption in
+      "" | "#"* | -) continue ;;
+      "{"*) caption=${MENU_ENTRIES[$name]:-} ;;
+      *" !{"*) [[ -n ${MENU_ENTRIES[$name]:-} ]] && continue || caption=${caption% !\{*} ;;
+    esac
+    [[ -z $caption ]] || expected+=$caption$'\n'
+  done <"$TRAY_MENU_TABLE"
+  [[ $exported$'\n' == "$expected" ]] || fail "the exported menu holds: ${exported//$'\n'/ }"
 }
