@@ -6,7 +6,8 @@
 # unshare and debootstrap, and the mirror (KOVA_DEBIAN_MIRROR); exits 77
 # (skipped) without them. The downloaded packages are kept in CACHE_DIR for
 # the next run.
-# Usage: test_package_chroot.sh DEB CACHE_DIR
+# Usage: test_package_chroot.sh PACKAGE_DIR CACHE_DIR (PACKAGE_DIR holds
+# kovashell_<version>_<arch>.deb)
 
 SKIP=77
 [[ $(id -u) == 0 ]] || { echo "SKIP: needs root (debootstrap, chroot)"; exit "$SKIP"; }
@@ -19,10 +20,12 @@ fi
 
 E2E_NO_PREREGISTER=1
 source "$(dirname "$0")/lib.sh"
-DEB=$(realpath "${1:?the .deb}")
+debs=("${1:?the package folder}"/kovashell_*_"$(dpkg --print-architecture)".deb)
+DEB=$(realpath -m "${debs[0]}")
+[[ -f $DEB ]] || fail "no kovashell_<version>_<arch>.deb in $1"
 CACHE=$(mkdir -p "${2:?cache folder}" && realpath "$2")
 MIRROR=${KOVA_DEBIAN_MIRROR:-http://deb.debian.org/debian}
-# KovaShell runs in the root: the helpers start it through this wrapper.
+# The program runs in the root, through a wrapper made below.
 e2e_init /bin/true
 ROOT=$E2E_DIR/root
 unmount_and_clean_up() {
