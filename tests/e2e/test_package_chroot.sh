@@ -67,7 +67,7 @@ installed() { [[ $(in_root dpkg-query -W -f '${db:Status-Abbrev}' "$1" 2>/dev/nu
 installed qt6-translations-l10n || fail "apt did not install qt6-translations-l10n (Qt's Japanese buttons)"
 fonts=$(in_root fc-list :lang=ja file | sed 's/: *$//') || fail "no fc-list in the root"
 [[ -n $fonts ]] || fail "no Japanese font in the root: fc-list :lang=ja is empty"
-echo "Japanese fonts: $fonts"
+echo "Japanese fonts: $(tr '\n' ' ' <<<"$fonts")"
 
 # An ordinary user starts it on the test's display (the root shares the
 # network namespace, so the X server's abstract socket is reachable).
