@@ -32,9 +32,9 @@ PACKAGES=(
   strace
   # opening web pages and folders, and finding the default mail program
   xdg-utils
-  # the Debian package (cpack finds its dependencies with dpkg-shlibdeps)
-  # and the check of its AppStream metadata (appstreamcli)
-  dpkg-dev file appstream
+  # the Debian package (dpkg-buildpackage with debhelper), its checks
+  # (lintian, appstreamcli) and a fresh Debian root to install it in
+  dpkg-dev debhelper file lintian appstream debootstrap
 )
 
 missing=()
