@@ -128,10 +128,13 @@ void Form2a::stackLines(const QList<int>& accounts) {
 
 void Form2a::showMailFound() {
     paint(Label2, colorFromBgr(0x00FFFF), Label2->palette().color(QPalette::WindowText));
-    // In front of the other windows, not on top of them.
-    if (!isVisible())
-        show();
-    // Where the user is now, which may be another workspace than before.
+    // In front of the other windows, not on top of them, where the user is
+    // now (maybe another workspace than before). Not yet shown (an automatic
+    // check), it is shown once its result line has widened it.
+    if (!isVisible()) {
+        showWindow();
+        return;
+    }
     moveToCurrentDesktop(this);
     raiseWithoutFocus(this);
 }
@@ -150,8 +153,10 @@ void Form2a::showWindow() {
         return;
     showPending_ = true;
     QTimer::singleShot(0, this, [this] {
-        if (showPending_ && !unloading_)
+        if (showPending_ && !unloading_) {
             show();
+            raiseWithoutFocus(this);
+        }
         showPending_ = false;
     });
 }

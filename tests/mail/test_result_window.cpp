@@ -152,6 +152,22 @@ private slots:
         delete other;
     }
 
+    // An automatic check shows the window for the first time with its result.
+    // Mapped before the result line widens it, a window manager places the
+    // resized window against a frame it did not know yet: the title bar went
+    // above the screen. So it maps only once the line is in.
+    void windowFirstShownByMailIsMappedWithItsResultLine() {
+        test::TempHome home;
+        Window w;
+        const QString line = u"[1] 123456 通 (1234567890 バイト) のメールがあります。"_s;
+        w.form->showMailFound();
+        w.form->setResultLine(0, line);
+        QVERIFY(!w.form->isVisible());
+        QTRY_VERIFY(w.form->isVisible());
+        QVERIFY(w.form->mailerLabelIsYellow());
+        QVERIFY(w.form->Label1[0]->geometry().right() < w.form->Label2->geometry().left());
+    }
+
     void checkWithoutAccountsOpensTheMailSettings() {
         test::TempHome home;
         test::FakePlatform platform;
