@@ -43,16 +43,24 @@ QString reasonsFor(const CertificateCheck& check, const QString& host) {
 
 } // namespace
 
-std::optional<qint32> leadingNumber(QStringView text) {
+std::optional<qint64> leadingNumber64(QStringView text) {
     qint64 value = 0;
     for (QChar c : text) {
         if (c < u'0' || c > u'9')
             break;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > std::numeric_limits<qint32>::max())
+        const int digit = c.unicode() - u'0';
+        if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
             return std::nullopt;
+        value = value * 10 + digit;
     }
-    return static_cast<qint32>(value);
+    return value;
+}
+
+std::optional<qint32> leadingNumber(QStringView text) {
+    const std::optional<qint64> value = leadingNumber64(text);
+    if (!value || *value > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return static_cast<qint32>(*value);
 }
 
 Pop3Action Pop3Dialogue::start(int i, const MailAccount& account) {
@@ -67,7 +75,7 @@ Pop3Action Pop3Dialogue::start(int i, const MailAccount& account) {
     security_ = account.security;
     pin_ = account.pinnedCertificate;
     offered_.clear();
-    userState_ = passState_ = statState_ = 0;
+    userState_ = passState_ = statState_ = quits_ = 0;
     count_ = size_ = 0;
     action.closeSocket = true;
 
@@ -146,7 +154,7 @@ Pop3Action Pop3Dialogue::trustAnswered(int i, bool trusted) {
     pin_ = offered_;
     action.pin = offered_;
     offered_.clear();
-    userState_ = passState_ = statState_ = 0;
+    userState_ = passState_ = statState_ = quits_ = 0;
     count_ = size_ = 0;
     action.closeSocket = true;
     connect(action);
@@ -215,10 +223,10 @@ Pop3Dialogue::LineResult Pop3Dialogue::handleLine(int i, const QByteArray& bytes
         } else if (statState_ == 2) {
             statState_ = 3;
             const qsizetype gap = rest.indexOf(u' ');
-            const std::optional<qint32> count =
-                gap < 0 ? std::nullopt : leadingNumber(QStringView(rest).left(gap));
-            const std::optional<qint32> size =
-                gap < 0 ? std::nullopt : leadingNumber(QStringView(rest).sliced(gap + 1));
+            const std::optional<qint64> count =
+                gap < 0 ? std::nullopt : leadingNumber64(QStringView(rest).left(gap));
+            const std::optional<qint64> size =
+                gap < 0 ? std::nullopt : leadingNumber64(QStringView(rest).sliced(gap + 1));
             if (!count || !size) {
                 fail(i, action);
                 return LineResult::Stop;
@@ -258,9 +266,15 @@ Pop3Dialogue::LineResult Pop3Dialogue::handleLine(int i, const QByteArray& bytes
     } else if (statState_ == 0 && passState_ == 3) {
         action.send += "STAT" + kCrLf;
         statState_ = 1;
-    } else {
+    } else if (quits_ < 2) {
         action.send += "QUIT" + kCrLf;
+        ++quits_;
         connection_ = 1;
+    } else {
+        // Still answering after two QUITs: the dialogue ends here, not at
+        // the deadline, and the server hears nothing more.
+        closeHandling(i, true, action);
+        return LineResult::Stop;
     }
     return LineResult::Next;
 }

@@ -78,8 +78,8 @@ public:
     int userState() const { return userState_; }
     int passState() const { return passState_; }
     int statState() const { return statState_; }
-    qint32 messageCount() const { return count_; }
-    qint32 mailboxSize() const { return size_; }
+    qint64 messageCount() const { return count_; }
+    qint64 mailboxSize() const { return size_; }
     QByteArray buffer(int i) const { return buffers_.at(i); }
 
 private:
@@ -109,15 +109,20 @@ private:
     int userState_ = 0;
     int passState_ = 0;
     int statState_ = 0;
-    qint32 count_ = 0;
-    qint32 size_ = 0;
+    // Mailboxes of several gigabytes are common.
+    qint64 count_ = 0;
+    qint64 size_ = 0;
+    // QUITs sent in this dialogue: a server that answers every one and never
+    // closes is left after the second.
+    int quits_ = 0;
     // Bytes, not text: CR LF never occurs inside a CP932 character, so lines
     // split here decode whole.
     std::array<QByteArray, kMailAccountCount> buffers_;
 };
 
 // The leading decimal number of `text` (0 when it has none); nullopt when it
-// does not fit a 32-bit signed integer.
+// does not fit a 32-bit (64-bit) signed integer.
 std::optional<qint32> leadingNumber(QStringView text);
+std::optional<qint64> leadingNumber64(QStringView text);
 
 } // namespace kova
