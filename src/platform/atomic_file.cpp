@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -65,29 +64,48 @@ private:
     bool locked_ = false;
 };
 
+// The temporary file's name says whose it is, so that the sweep at start-up
+// never takes a file of the user's own ("KovaShell.ini.backup").
+const QString kTemporaryInfix = QStringLiteral(".kova-save.");
+
+bool writeAll(int fd, const QByteArray& content) {
+    const char* data = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false; // a full disk, a file size limit
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
 } // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& content,
                          QFileDevice::Permissions permissions) {
-    const FolderLock folder(QFileInfo(path).absolutePath(), true);
-    QSaveFile file(path);
-    // Unbuffered: a full disk fails the write itself. Buffered, the error
-    // shows only inside commit(), which Qt 6.4 then ignores and renames the
-    // short file over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // A link is written through: the file it points at gets the content.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    const FolderLock folder(QFileInfo(target).absolutePath(), true);
+    QByteArray temporary = QFile::encodeName(target + kTemporaryInfix) + "XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
         return false;
     // Before the content lands, so a password never sits in a readable file.
-    // fchmod, not setPermissions(): a file system without modes (FAT) refuses
-    // it, and Qt would keep that refusal as a write error.
-    (void)::fchmod(file.handle(), unixMode(permissions));
-    if (file.write(content) != content.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError) {
-        // The destructor removes the temporary file; the old file stays.
-        file.cancelWriting();
+    // A file system without modes (FAT) refuses it; the save goes on.
+    (void)::fchmod(fd, unixMode(permissions));
+    // Synced before the rename: after a power cut the name holds the whole
+    // new content or the old one.
+    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        ::unlink(temporary.constData());
         return false;
     }
-    if (!file.commit())
-        return false;
     // The rename itself lives in the folder: without this a power cut may
     // bring the old file back.
     if (folder.fd() >= 0)
@@ -100,8 +118,9 @@ int removeLeftoverTemporaryFiles(const QString& folder,
     const FolderLock lock(folder, false);
     if (!lock.locked())
         return 0;
-    // QSaveFile names its temporary file after the file: "<name>.XXXXXX".
-    static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression temporary(QStringLiteral("^(.+)") +
+                                              QRegularExpression::escape(kTemporaryInfix) +
+                                              QStringLiteral("[A-Za-z0-9]{6}$"));
     int removed = 0;
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
     for (const QFileInfo& entry : entries) {

@@ -93,17 +93,25 @@ private slots:
         QVERIFY(!form.hasEnded());
     }
 
-    // A save killed before its rename leaves "<name>.XXXXXX" behind (it may
-    // hold a password): the next start takes those of our own files away.
+    // A save killed before its rename leaves "<name>.kova-save.XXXXXX" behind
+    // (it may hold a password): the next start takes those of our own files
+    // away, and nothing else: not the user's own copies either.
     void startRemovesWhatKilledSavesOfOursLeftAndNothingElse() {
         Session s;
-        const QStringList ours = {"KovaShell.ini.CaeQkL", "KovaShell7.hsn.x1Y2z3",
-                                  "KovaShell100.log.QwErTy", "config/KovaShell/registry.reg.AbCdEf",
-                                  "config/autostart/KovaShell.desktop.ZzYy09"};
-        const QStringList others = {
-            "KovaShell101.hsn.AbCdEf", "KovaShell07.hsn.AbCdEf",
-            "KovaShell.ini.AbC",       "KovaShell.ini.AbCdEfG",
-            "notes.txt.AbCdEf",        "config/autostart/Other.desktop.AbCdEf"};
+        const QStringList ours = {
+            "KovaShell.ini.kova-save.CaeQkL", "KovaShell7.hsn.kova-save.x1Y2z3",
+            "KovaShell100.log.kova-save.QwErTy", "config/KovaShell/registry.reg.kova-save.AbCdEf",
+            "config/autostart/KovaShell.desktop.kova-save.ZzYy09"};
+        const QStringList others = {"KovaShell101.hsn.kova-save.AbCdEf",
+                                    "KovaShell07.hsn.kova-save.AbCdEf",
+                                    "KovaShell.ini.kova-save.AbC",
+                                    "KovaShell.ini.kova-save.AbCdEfG",
+                                    "notes.txt.kova-save.AbCdEf",
+                                    "config/autostart/Other.desktop.kova-save.AbCdEf",
+                                    "KovaShell.ini.backup",
+                                    "KovaShell.ini.2024v1",
+                                    "KovaShell3.log.before",
+                                    "config/KovaShell/registry.reg.saved"};
         QDir().mkpath(s.home.file("config/autostart"));
         for (const QString& name : ours + others)
             s.home.write(name, "x");

@@ -123,7 +123,7 @@ private slots:
     // saves into it (the save holds a lock on the folder).
     void leftoversWaitWhileTheFolderIsBeingSavedInto() {
         QTemporaryDir dir;
-        const QString leftover = dir.filePath(QStringLiteral("KovaShell.ini.CaeQkL"));
+        const QString leftover = dir.filePath(QStringLiteral("KovaShell.ini.kova-save.CaeQkL"));
         put(leftover, "[a1]\r\nb04=new\r\n");
         const auto ours = [](const QString& name) { return name == u"KovaShell.ini"; };
         {
