@@ -54,6 +54,7 @@ Form4a::Form4a(NoteBoard* board)
     setCentralWidget(client);
 
     Text1 = new QPlainTextEdit(client);
+    Text1->setAccessibleName(windowTitle()); // the note's text; the window has no caption for it
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -179,6 +179,8 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
     Picture1->setPixmap(kovaLogo(Picture1->width()));
     Picture1->setCursor(Qt::PointingHandCursor);
     Picture1->setToolTip(kHomePage);
+    Picture1->setAccessibleName(QStringLiteral("Kova Project"));
+    Picture1->setAccessibleDescription(kHomePage);
     Picture1->installEventFilter(this);
     Label9 = label(QStringLiteral("Kova Project"), this, twips(480, 3000, 0, 0).topLeft());
     // The design lets the logo run a pixel into the line.
@@ -329,6 +331,7 @@ void Form1a::buildMailTab(QWidget* page) {
     nameAfter(Text9, Label18);
     Command14 = button(QStringLiteral("..."), options,
                        QRect(onPage(3600, 1680, tabs), twips(0, 0, 255, 255).size()));
+    Command14->setAccessibleName(Label18->text());
     connect(Command14, &QPushButton::clicked, this, &Form1a::Command14_Click);
 }
 
@@ -390,6 +393,9 @@ void Form1a::buildNotesTab(QWidget* page) {
     Command10 = buttons[1];
     Command11 = buttons[2];
     Command12 = buttons[3];
+    // Four buttons all reading "...": a screen reader tells them by their row.
+    for (int i = 0; i < 4; ++i)
+        buttons[size_t(i)]->setAccessibleName(Label13[size_t(i)]->text());
     // Font name and size share one font dialog.
     connect(Command9, &QPushButton::clicked, this, &Form1a::Command9_Click);
     connect(Command10, &QPushButton::clicked, this, &Form1a::Command9_Click);

@@ -280,7 +280,10 @@ private slots:
             {d->Text5, d->Label1[4], A::EditableText},
             {d->Text9, d->Label18, A::EditableText},
             {d->Text1[2], d->Label1[11], A::EditableText},
-            {d->Text4[1], d->Label1[9], A::EditableText}};
+            {d->Text4[1], d->Label1[9], A::EditableText},
+            {d->Command9, d->Label13[0], A::Button},
+            {d->Command12, d->Label13[3], A::Button},
+            {d->Command14, d->Label18, A::Button}};
         for (const auto& [control, label, role] : controls) {
             QCOMPARE(A::queryAccessibleInterface(control)->text(A::Name), label->text().trimmed());
             QCOMPARE(A::queryAccessibleInterface(control)->role(), role);
