@@ -128,11 +128,12 @@ stop_process() {
   return 0
 }
 
-# exit_status_of PID: the exit status of a background child that has ended.
+# exit_status_of PID: sets EXIT_STATUS to the exit status of a background
+# child that has ended. Called in this shell, never in $(...): a subshell may
+# not see the child that the shell reaps meanwhile, and reports -1.
 exit_status_of() {
-  local status=0
-  wait "$1" || status=$?
-  echo "$status"
+  EXIT_STATUS=0
+  wait "$1" || EXIT_STATUS=$?
 }
 
 # --- the X display ---------------------------------------------------------

@@ -13,7 +13,8 @@ sleep 0.2
 echo "exit item selected: $(screenshot exit-selected)"
 xdotool key Return
 wait_until "KovaShell to end" process_gone "$KOVA_PID"
-status=$(exit_status_of "$KOVA_PID")
+exit_status_of "$KOVA_PID"
+status=$EXIT_STATUS
 [[ $status == 0 ]] || fail "KovaShell ended with status $status"
 wait_until "the tray icon to go away" tray_icon_absent
 setting_is desktop click 1 || fail "click is '$(setting desktop click)' after the exit, not 1"

@@ -20,7 +20,8 @@ has_no_dialog "$first" KovaShell || fail "the first copy showed a message box"
 wait_until "the message box to take the keyboard focus" focus_on "$box"
 xdotool key Return
 wait_until "the second copy to end" process_gone "$second"
-status=$(exit_status_of "$second")
+exit_status_of "$second"
+status=$EXIT_STATUS
 [[ $status == 0 ]] || fail "the second copy ended with status $status"
 
 process_alive "$first" || fail "the first copy ended"

@@ -8,7 +8,8 @@ start_kovashell_with_icon
 
 kill -TERM "$KOVA_PID"
 wait_until "KovaShell to end on SIGTERM" process_gone "$KOVA_PID"
-status=$(exit_status_of "$KOVA_PID")
+exit_status_of "$KOVA_PID"
+status=$EXIT_STATUS
 [[ $status == 0 ]] || fail "KovaShell ended with status $status"
 wait_until "the tray icon to go away" tray_icon_absent
 setting_is desktop click 0 || fail "click is '$(setting desktop click)' after SIGTERM, not 0"
@@ -41,5 +42,6 @@ for ((i = 0; i < 20; i++)); do
   sleep 0.05
 done
 process_gone "$KOVA_PID" || fail "KovaShell still runs 1 s after SIGTERM during a check"
-status=$(exit_status_of "$KOVA_PID")
+exit_status_of "$KOVA_PID"
+status=$EXIT_STATUS
 [[ $status == 0 ]] || fail "KovaShell ended with status $status during a check"

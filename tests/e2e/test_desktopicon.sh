@@ -51,7 +51,8 @@ exit_from_menu() {
   sleep 0.2
   xdotool key Return
   wait_until "KovaShell to end" process_gone "$KOVA_PID"
-  status=$(exit_status_of "$KOVA_PID")
+  exit_status_of "$KOVA_PID"
+  status=$EXIT_STATUS
   [[ $status == 0 ]] || fail "KovaShell ended with status $status"
   wait_until "the tray icon to go away" tray_icon_absent
 }
@@ -82,7 +83,8 @@ rm -f "$store"
 start_kovashell
 answer declined-question Escape
 wait_until "KovaShell to end after No" process_gone "$KOVA_PID"
-status=$(exit_status_of "$KOVA_PID")
+exit_status_of "$KOVA_PID"
+status=$EXIT_STATUS
 [[ $status == 0 ]] || fail "KovaShell ended with status $status after No"
 tray_icon_absent || fail "a tray icon stayed after No"
 if progid_registered; then

@@ -83,7 +83,8 @@ start_remover yes
 first=$(answer_dialog "" ask-remove)
 answer_dialog "$first" ask-logoff >/dev/null
 wait_until "KovaRemover to end" process_gone "$REMOVER_PID"
-status=$(exit_status_of "$REMOVER_PID")
+exit_status_of "$REMOVER_PID"
+status=$EXIT_STATUS
 ((status == 0)) || fail "KovaRemover ended with status $status: $(cat "$E2E_DIR/remover-yes.log")"
 
 wait_until "the unregistration to take the component's entries away" registry_clean
