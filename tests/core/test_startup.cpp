@@ -1,5 +1,6 @@
 #include "core/default_mailer.h"
 #include "core/main_window.h"
+#include "desktopicon/desktop_icon_extension.h"
 #include "core/tray_menus.h"
 #include "mail/mail_checker.h"
 #include "platform/settings.h"
@@ -120,7 +121,7 @@ private slots:
         {
             Form1 form;
             QVERIFY(form.Form_Load({}));
-            form.mnuIcon_Click(1);
+            form.desktopIcon().mnuIcon_Click(1);
         }
         QVERIFY(QFile::remove(s.home.file("KovaShell.ini")));
         Form1 again;
@@ -165,7 +166,7 @@ private slots:
         Session s;
         Form1 first;
         QVERIFY(first.Form_Load({}));
-        first.mnuIcon_Click(1);
+        first.desktopIcon().mnuIcon_Click(1);
         const QByteArray before = s.home.read("KovaShell.ini");
 
         Form1 second;

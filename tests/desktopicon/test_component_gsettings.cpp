@@ -1,4 +1,5 @@
 #include "core/main_window.h"
+#include "desktopicon/desktop_icon_extension.h"
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
 #include "shellext/component_names.h"
@@ -103,7 +104,7 @@ void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
     WriteSetting(QStringLiteral("a1"), QStringLiteral("b6"), QStringLiteral("0"));
     WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("0"));
     const qsizetype before = platform.started.size();
-    form.LoadDesktopIconExtension();
+    form.desktopIcon().LoadDesktopIconExtension();
     runLoaderStarts(platform, before);
     QCOMPARE(platform.started.size(), before + 1);
     QCOMPARE(iconSize(), QStringLiteral("'large'"));

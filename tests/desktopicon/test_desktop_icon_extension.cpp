@@ -17,18 +17,17 @@ const QString kCannot = QStringLiteral(
 // One extension as the main window holds it, with the exit recorded.
 struct Harness {
     explicit Harness(QStringList args = {})
-        : arguments(std::move(args)),
-          extension(
-              arguments, marker, [this] { ++unloads; }, [this] { return unloads > 0; }) {
+        : extension([this] { ++unloads; }, [this] { return unloads > 0; }),
+          marker(extension.Text4) {
         extension.programFolder = QStringLiteral("/opt/Kova Shell");
+        extension.arguments = std::move(args);
     }
     QString path(const char* name) const {
         return extension.programFolder + QLatin1Char('/') + QLatin1String(name);
     }
-    QStringList arguments;
-    QString marker = QStringLiteral("0");
     int unloads = 0;
     DesktopIconExtension extension;
+    QString& marker;
 };
 
 QString inprocServer() {
