@@ -211,7 +211,8 @@ void Form1::RemoveTrayIcon() {
 
 void Form1::trayMessage(int number) {
     if (number == kTrayLeftDoubleClick) {
-        if (ReadSetting(a1::b7) == QLatin1String("True"))
+        // Anything but "True", a missing key too, is the mail check.
+        if (ReadFlag(a1::b7).value_or(false))
             desktopIcon_->nextCommand();
         else
             startMailCheck();
