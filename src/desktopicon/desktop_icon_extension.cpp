@@ -1,6 +1,7 @@
 #include "desktop_icon_extension.h"
 
 #include "platform/data_folder.h"
+#include "platform/logging.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
 #include "platform/units.h"
@@ -105,7 +106,9 @@ void DesktopIconExtension::RegisterExtension() {
         programFolder + QLatin1Char('/') + QLatin1String(component::kLibraryName);
     registering_ = true;
     // Looking again before the tool has ended would nearly always find nothing.
-    Platform::instance().startAndWait(tool, {QStringLiteral("/s"), library}, kRegistrationWaitMs);
+    if (!Platform::instance().startAndWait(tool, {QStringLiteral("/s"), library},
+                                           kRegistrationWaitMs))
+        qCWarning(kovaLog, "cannot start %s", qUtf8Printable(tool));
     registering_ = false;
     if (programEnded_())
         return;
@@ -114,9 +117,9 @@ void DesktopIconExtension::RegisterExtension() {
 
 void DesktopIconExtension::SHLoadInProc(const ClassId& id) {
     // The component acts in a short process of its own, so the UI never waits.
-    Platform::instance().startDetached(programFolder + QLatin1Char('/') +
-                                           QLatin1String(component::kLoaderTool),
-                                       {kova::classIdText(id)});
+    const QString loader = programFolder + QLatin1Char('/') + QLatin1String(component::kLoaderTool);
+    if (!Platform::instance().startDetached(loader, {kova::classIdText(id)}))
+        qCWarning(kovaLog, "cannot start %s", qUtf8Printable(loader));
 }
 
 } // namespace kova

@@ -1,5 +1,7 @@
 #include "atomic_file.h"
 
+#include "platform/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,6 +67,12 @@ private:
     bool locked_ = false;
 };
 
+// The reason only: the content may be a password or a note's text.
+void logSaveFailure(const QString& path, const QSaveFile& file) {
+    qCWarning(kovaLog, "cannot save %s: %s", qUtf8Printable(path),
+              qUtf8Printable(file.errorString()));
+}
+
 } // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& content,
@@ -74,20 +82,33 @@ bool writeFileAtomically(const QString& path, const QByteArray& content,
     // Unbuffered: a full disk fails the write itself. Buffered, the error
     // shows only inside commit(), which Qt 6.4 then ignores and renames the
     // short file over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        logSaveFailure(path, file);
         return false;
+    }
     // Before the content lands, so a password never sits in a readable file.
     // fchmod, not setPermissions(): a file system without modes (FAT) refuses
     // it, and Qt would keep that refusal as a write error.
     (void)::fchmod(file.handle(), unixMode(permissions));
-    if (file.write(content) != content.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError) {
+    // A short write (the disk or the size limit reached) is written on until
+    // the system says why it refuses.
+    qint64 written = 0;
+    while (written < content.size()) {
+        const qint64 n = file.write(content.constData() + written, content.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written != content.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        logSaveFailure(path, file);
         // The destructor removes the temporary file; the old file stays.
         file.cancelWriting();
         return false;
     }
-    if (!file.commit())
+    if (!file.commit()) {
+        logSaveFailure(path, file);
         return false;
+    }
     // The rename itself lives in the folder: without this a power cut may
     // bring the old file back.
     if (folder.fd() >= 0)
@@ -106,9 +127,14 @@ int removeLeftoverTemporaryFiles(const QString& folder,
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
         const QRegularExpressionMatch match = temporary.match(entry.fileName());
-        if (match.hasMatch() && !entry.isSymLink() && isOurs(match.captured(1)) &&
-            QFile::remove(entry.filePath()))
+        if (!match.hasMatch() || entry.isSymLink() || !isOurs(match.captured(1)))
+            continue;
+        QFile file(entry.filePath());
+        if (file.remove())
             ++removed;
+        else
+            qCWarning(kovaLog, "cannot remove the leftover %s: %s",
+                      qUtf8Printable(entry.filePath()), qUtf8Printable(file.errorString()));
     }
     return removed;
 }
