@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktopicon/class_id.h"
+#include "desktopicon/registry_lookup.h"
 
 #include <QString>
 #include <QStringList>

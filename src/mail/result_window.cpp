@@ -6,7 +6,7 @@
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "platform/x11_window.h"
 
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include "platform/data_folder.h"
 #include "platform/profile_file.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 namespace kova {
 

@@ -8,7 +8,7 @@
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "settings/autostart.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "core/main_window.h"
+#include "desktopicon/component/component_names.h"
 #include "desktopicon/desktop_icon_extension.h"
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
-#include "shellext/component_names.h"
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
 

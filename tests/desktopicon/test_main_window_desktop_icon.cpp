@@ -1,9 +1,9 @@
 #include "core/main_window.h"
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/component/component_registration.h"
 #include "desktopicon/desktop_icon_extension.h"
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
-#include "shellext/component_names.h"
-#include "shellext/component_registration.h"
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
 

@@ -2,7 +2,7 @@
 #include "notes/countdown.h"
 #include "notes/note_board.h"
 #include "notes/note_store.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "support/fake_platform.h"
 #include "support/file_size_limit.h"
 #include "support/log_capture.h"

@@ -1,9 +1,9 @@
 // The desktop-icon component, loaded by the registration tool and the loader.
 
+#include "desktopicon/component/component_action.h"
+#include "desktopicon/component/component_registration.h"
 #include "platform/logging.h"
 #include "platform/settings.h"
-#include "shellext/component_action.h"
-#include "shellext/component_registration.h"
 
 #include <QCoreApplication>
 #include <QFile>
