@@ -1,5 +1,5 @@
 #include "core/main_window.h"
-#include "platform/japanese.h"
+#include "platform/japanese_translation.h"
 #include "platform/unix_signals.h"
 #include "platform/x11_window.h"
 

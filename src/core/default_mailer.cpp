@@ -1,5 +1,7 @@
 #include "default_mailer.h"
 
+#include "platform/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -56,7 +58,14 @@ QString defaultMailer() {
     QProcess query;
     query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
                                              QStringLiteral("x-scheme-handler/mailto")});
-    if (!query.waitForFinished(3000) || query.exitCode() != 0)
+    if (!query.waitForFinished(3000)) {
+        // Not there at all is no failure: the desktop has no such tool.
+        if (query.error() != QProcess::FailedToStart)
+            qCWarning(kovaLog, "xdg-mime did not answer within 3 s; the mail program is %s",
+                      qUtf8Printable(fallback));
+        return fallback;
+    }
+    if (query.exitCode() != 0)
         return fallback;
     const QString desktopFile = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
     if (desktopFile.isEmpty())

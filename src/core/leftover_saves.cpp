@@ -5,7 +5,7 @@
 #include "platform/data_folder.h"
 #include "platform/registry_store.h"
 #include "platform/settings_keys.h"
-#include "settings/special_folder.h"
+#include "settings/startup_folder.h"
 
 #include <QFileInfo>
 

@@ -17,7 +17,6 @@
 #include "platform/settings.h"
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
-#include "platform/units.h"
 #include "platform/x11_window.h"
 #include "settings/settings_dialog.h"
 
@@ -39,8 +38,8 @@ Form1::Form1(QObject* parent)
       settings_([this] { return makeSettingsDialog(); }),
       result_([this] { return makeResultWindow(); }) {
     initResources();
-    desktopIcon_ = std::make_unique<DesktopIconExtension>(
-        arguments_, Text4, [this] { closeRequest(); }, [this] { return ended_; });
+    desktopIcon_ = std::make_unique<DesktopIconExtension>([this] { closeRequest(); },
+                                                          [this] { return ended_; });
     notes_ = std::make_unique<NoteBoard>();
     launcher_ = std::make_unique<Launcher>();
     MailHooks hooks;
@@ -59,8 +58,6 @@ Form1::Form1(QObject* parent)
 Form1::~Form1() = default;
 
 bool Form1::Form_Load(const QStringList& arguments) {
-    arguments_ = arguments;
-
     instance_ = std::make_unique<SingleInstance>(dataFolder(), QStringLiteral("KovaShell.lock"));
     if (!instance_->acquired()) {
         Platform::instance().messageBox(
@@ -74,8 +71,7 @@ bool Form1::Form_Load(const QStringList& arguments) {
     if (!SettingsFileExists())
         WriteFirstRunSettings(defaultMailer());
 
-    WriteSetting(desktop::click, QStringLiteral("0"));
-    LoadDesktopIconExtension();
+    desktopIcon_->atStartUp(arguments);
     if (ended_)
         return false;
 
@@ -105,8 +101,9 @@ void Form1::wireMenus() {
 }
 
 void Form1::wireDesktopIcon() {
-    connect(menus_->mnuIcon[0], &QAction::triggered, this, [this] { mnuIcon_Click(0); });
-    connect(menus_->mnuIcon[1], &QAction::triggered, this, [this] { mnuIcon_Click(1); });
+    for (int i = 0; i < 2; ++i)
+        connect(menus_->mnuIcon[i], &QAction::triggered, this,
+                [this, i] { desktopIcon_->mnuIcon_Click(i); });
 }
 
 void Form1::wireNotes() {
@@ -214,31 +211,15 @@ void Form1::RemoveTrayIcon() {
 
 void Form1::trayMessage(int number) {
     if (number == kTrayLeftDoubleClick) {
-        if (ReadSetting(a1::b7) == QLatin1String("True")) {
-            const long long click = leadingNumber(ReadSetting(desktop::click));
-            WriteSetting(desktop::click, QString::number(click + 1));
-            LoadDesktopIconExtension();
-        } else {
+        // Anything but "True", a missing key too, is the mail check.
+        if (ReadFlag(a1::b7).value_or(false))
+            desktopIcon_->nextCommand();
+        else
             startMailCheck();
-        }
     } else if (number == kTrayRightButtonDown) {
         menus_->mnu->popup(QCursor::pos());
         menus_->mnu->activateWindow();
     }
-}
-
-void Form1::mnuIcon_Click(int index) {
-    if (index == 0)
-        WriteSetting(desktop::click, QStringLiteral("1"));
-    else if (index == 1)
-        WriteSetting(desktop::click, QStringLiteral("2"));
-    else
-        return;
-    LoadDesktopIconExtension();
-}
-
-void Form1::LoadDesktopIconExtension() {
-    desktopIcon_->LoadDesktopIconExtension();
 }
 
 void Form1::startMailCheck() {
@@ -246,8 +227,7 @@ void Form1::startMailCheck() {
 }
 
 void Form1::MnuEnd_Click() {
-    WriteSetting(desktop::click, QStringLiteral("1"));
-    LoadDesktopIconExtension();
+    desktopIcon_->atExit();
     RemoveTrayIcon();
     endProgram();
 }

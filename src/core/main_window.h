@@ -41,7 +41,6 @@ public:
     // Tray callback with the decoded mouse message number.
     void trayMessage(int number);
 
-    void mnuIcon_Click(int index);
     void MnuEnd_Click();
     // A close request (the guarded exit): refused with a beep while mail is
     // checked.
@@ -56,9 +55,9 @@ public:
     // manager hears of through `cancel` when it lets us interact.
     void sessionEnding(bool allowsInteraction, const std::function<void()>& cancel);
 
-    void LoadDesktopIconExtension();
-
     TrayMenus& menus() const { return *menus_; }
+    // The desktop-icon component's side: its command channel and loading.
+    DesktopIconExtension& desktopIcon() const { return *desktopIcon_; }
     NoteBoard& notes() const { return *notes_; }
     Launcher& launcher() const { return *launcher_; }
     // The settings dialog if it exists (shown or hidden), else nullptr.
@@ -80,10 +79,6 @@ public:
     TrayHandle* trayHandle() const;
     // Before Form_Load: how long to wait for a tray host (tests shorten it).
     void setTrayWait(int ms);
-
-    // Registration marker of the desktop-icon component: "1" once registration
-    // has been tried in this run.
-    QString Text4 = QStringLiteral("0");
 
 signals:
     // The program ends with this exit code.
@@ -116,7 +111,6 @@ private:
     std::unique_ptr<MailChecker> mail_;
     SingleWindow<Form2a> result_;
     std::unique_ptr<ScreenWatcher> screens_;
-    QStringList arguments_;
     bool ended_ = false;
 };
 

@@ -3,7 +3,7 @@
 #include "platform/screen_placement.h"
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "platform/x11_window.h"
 
 #include <QIcon>

@@ -1,6 +1,7 @@
 #include "core/tray_presence.h"
 
 #include "core/tray_handle.h"
+#include "platform/logging.h"
 #include "platform/seam.h"
 #include "platform/status_notifier_item.h"
 #include "platform/tray_icon.h"
@@ -76,6 +77,9 @@ void TrayPresence::update() {
     } else if (notifier && xembed_) {
         xembed_->remove();
     }
+    if (inTray_ && !notifier && !xembed)
+        qCWarning(kovaLog, "the notification area went away; the icon waits for one to come");
+    inTray_ = notifier || xembed;
     // Without a tray, Qt's icon stays ready to dock in one that comes.
     if (notifier || xembed) {
         wait_.stop();

@@ -58,6 +58,8 @@ private:
     // A tray the platform reports that the watcher cannot see (the tests'
     // offscreen desktop): Qt's icon is the face there.
     bool unwatchedTray_ = false;
+    // The icon is in a tray (of either kind).
+    bool inTray_ = false;
     bool removed_ = false;
 };
 

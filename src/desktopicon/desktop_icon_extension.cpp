@@ -1,8 +1,11 @@
 #include "desktop_icon_extension.h"
 
+#include "desktopicon/component/component_names.h"
 #include "platform/data_folder.h"
+#include "platform/logging.h"
 #include "platform/seam.h"
-#include "shellext/component_names.h"
+#include "platform/settings.h"
+#include "platform/twips_and_numbers.h"
 
 namespace kova {
 
@@ -13,11 +16,36 @@ const QString kCannotRegister = QStringLiteral("KovaShell.dllを登録できま�
 // clang-format on
 } // namespace
 
-DesktopIconExtension::DesktopIconExtension(const QStringList& arguments, QString& marker,
-                                           std::function<void()> unloadMainWindow,
+DesktopIconExtension::DesktopIconExtension(std::function<void()> unloadMainWindow,
                                            std::function<bool()> programEnded)
-    : programFolder(kova::programFolder()), arguments_(arguments), marker_(marker),
-      unloadMainWindow_(std::move(unloadMainWindow)), programEnded_(std::move(programEnded)) {}
+    : programFolder(kova::programFolder()), unloadMainWindow_(std::move(unloadMainWindow)),
+      programEnded_(std::move(programEnded)) {}
+
+void DesktopIconExtension::atStartUp(const QStringList& startArguments) {
+    arguments = startArguments;
+    command(QStringLiteral("0"));
+}
+
+void DesktopIconExtension::mnuIcon_Click(int index) {
+    if (index == 0)
+        command(QStringLiteral("1"));
+    else if (index == 1)
+        command(QStringLiteral("2"));
+}
+
+void DesktopIconExtension::nextCommand() {
+    command(QString::number(leadingNumber(ReadSetting(desktop::click)) + 1));
+}
+
+void DesktopIconExtension::atExit() {
+    command(QStringLiteral("1"));
+}
+
+// The component reads the command from the file itself: written before it acts.
+void DesktopIconExtension::command(const QString& click) {
+    WriteSetting(desktop::click, click);
+    LoadDesktopIconExtension();
+}
 
 void DesktopIconExtension::LoadDesktopIconExtension() {
     // While the registration tool runs, the pass waiting for it loads the
@@ -25,8 +53,8 @@ void DesktopIconExtension::LoadDesktopIconExtension() {
     if (registering_)
         return;
 
-    if (!arguments_.isEmpty()) {
-        QString text = arguments_.join(QLatin1Char(' '));
+    if (!arguments.isEmpty()) {
+        QString text = arguments.join(QLatin1Char(' '));
         if (text.startsWith(QLatin1Char('"'))) {
             text.remove(0, 1);
             if (text.endsWith(QLatin1Char('"')))
@@ -48,12 +76,12 @@ void DesktopIconExtension::LoadDesktopIconExtension() {
         unloadMainWindow_();
         return;
     }
-    if (marker_ == QLatin1String("1")) {
+    if (Text4 == QLatin1String("1")) {
         Platform::instance().messageBox(kCannotRegister, Buttons::Ok);
         unloadMainWindow_();
         return;
     }
-    marker_ = QStringLiteral("1");
+    Text4 = QStringLiteral("1");
     RegisterExtension();
 }
 
@@ -78,7 +106,9 @@ void DesktopIconExtension::RegisterExtension() {
         programFolder + QLatin1Char('/') + QLatin1String(component::kLibraryName);
     registering_ = true;
     // Looking again before the tool has ended would nearly always find nothing.
-    Platform::instance().startAndWait(tool, {QStringLiteral("/s"), library}, kRegistrationWaitMs);
+    if (!Platform::instance().startAndWait(tool, {QStringLiteral("/s"), library},
+                                           kRegistrationWaitMs))
+        qCWarning(kovaLog, "cannot start %s", qUtf8Printable(tool));
     registering_ = false;
     if (programEnded_())
         return;
@@ -87,9 +117,9 @@ void DesktopIconExtension::RegisterExtension() {
 
 void DesktopIconExtension::SHLoadInProc(const ClassId& id) {
     // The component acts in a short process of its own, so the UI never waits.
-    Platform::instance().startDetached(programFolder + QLatin1Char('/') +
-                                           QLatin1String(component::kLoaderTool),
-                                       {kova::classIdText(id)});
+    const QString loader = programFolder + QLatin1Char('/') + QLatin1String(component::kLoaderTool);
+    if (!Platform::instance().startDetached(loader, {kova::classIdText(id)}))
+        qCWarning(kovaLog, "cannot start %s", qUtf8Printable(loader));
 }
 
 } // namespace kova

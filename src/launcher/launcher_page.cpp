@@ -4,7 +4,7 @@
 #include "platform/command_line.h"
 #include "platform/nested_dialog.h"
 #include "platform/seam.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 #include <QDir>
 #include <QEvent>

@@ -1,6 +1,7 @@
 #include "mail/mail_checker.h"
 
 #include "mail/mail_texts.h"
+#include "platform/logging.h"
 #include "platform/seam.h"
 
 namespace kova {
@@ -82,8 +83,16 @@ void MailChecker::apply(int i, const Pop3Action& action) {
         socket.connectTo(action.host, action.port, action.security);
         watchdogs_[i].start();
     }
-    if (action.ended)
+    if (action.ended) {
         watchdogs_[i].stop();
+        // Only the result line tells of it: the log keeps where it stopped.
+        if (action.messages.isEmpty() &&
+            action.label == mailtext::accountTag(i) + mailtext::kErrorLabelTail)
+            qCWarning(kovaLog,
+                      "mail account %d: the connection ended before the count "
+                      "(USER %d, PASS %d, STAT %d)",
+                      i + 1, dialogue_.userState(), dialogue_.passState(), dialogue_.statState());
+    }
     if (action.showResult)
         hooks_.resultWindow().showMailFound();
     if (action.label)

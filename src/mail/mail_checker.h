@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mail/pop3_dialogue.h"
-#include "mail/winsock.h"
+#include "mail/socket_adapter.h"
 #include "settings/mail_settings.h"
 
 #include <QList>

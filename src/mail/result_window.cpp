@@ -6,7 +6,7 @@
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "platform/x11_window.h"
 
 #include <QCloseEvent>
@@ -75,8 +75,7 @@ Form2a::Form2a(Hooks hooks) : QWidget(nullptr, Qt::Window), hooks_(std::move(hoo
 Form2a::~Form2a() = default;
 
 void Form2a::Form_Load() {
-    move(twipsToPixels(twipsFromText(ReadSetting(kmc::left))),
-         twipsToPixels(twipsFromText(ReadSetting(kmc::Top))));
+    move(twipsToPixels(ReadTwips(kmc::left)), twipsToPixels(ReadTwips(kmc::Top)));
     move(keepWhollyOnScreen(QRect(pos(), size()), screenAreas()).topLeft());
 }
 

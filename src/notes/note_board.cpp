@@ -4,7 +4,7 @@
 #include "notes/note_store.h"
 #include "platform/colors.h"
 #include "platform/seam.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 #include <QLabel>
 

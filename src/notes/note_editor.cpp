@@ -10,7 +10,7 @@
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -102,10 +102,8 @@ Form4a::Form4a(NoteBoard* board)
 Form4a::~Form4a() = default;
 
 void Form4a::Form_Load() {
-    const int top =
-        int(std::clamp<long long>(leadingNumber(ReadSetting(Fusen::Top)), -15000000, 15000000));
-    const int left =
-        int(std::clamp<long long>(leadingNumber(ReadSetting(Fusen::Left)), -15000000, 15000000));
+    const int top = ReadTwips(Fusen::Top);
+    const int left = ReadTwips(Fusen::Left);
     setWidthTwips(kMinWidthTwips);
     setHeightTwips(kMinHeightTwips);
     move(twipsToPixels(left), twipsToPixels(top));
@@ -115,19 +113,15 @@ void Form4a::Form_Load() {
     const QString name = ReadSetting(Fusen::FontName);
     if (!name.isEmpty())
         font.setFamily(name);
-    bool ok = false;
-    const double size = ReadSetting(Fusen::FontSize).trimmed().toDouble(&ok);
-    if (ok && size > 0 && size <= 1000)
+    const double size = ReadNumber(Fusen::FontSize).value_or(0);
+    if (size > 0 && size <= 1000)
         font.setPointSizeF(size);
     font.setBold(false);
     font.setItalic(false);
     Text1->setFont(font);
 
-    bool backOk = false;
-    bool foreOk = false;
-    const QColor back = colorFromText(ReadSetting(Fusen::BackColor), &backOk);
-    const QColor fore = colorFromText(ReadSetting(Fusen::ForeColor), &foreOk);
-    setTextColors(backOk ? back : QColor(Qt::white), foreOk ? fore : QColor(Qt::black));
+    setTextColors(ReadColor(Fusen::BackColor).value_or(firstRunColor(Fusen::BackColor)),
+                  ReadColor(Fusen::ForeColor).value_or(firstRunColor(Fusen::ForeColor)));
 }
 
 void Form4a::setTextColors(const QColor& back, const QColor& fore) {

@@ -2,7 +2,7 @@
 
 #include "notes/note_store.h"
 #include "platform/colors.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 #include <algorithm>
 #include <cmath>

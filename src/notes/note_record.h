@@ -1,6 +1,8 @@
 #pragma once
 
 #include "notes/countdown.h"
+#include "platform/colors.h"
+#include "platform/settings.h"
 
 #include <QColor>
 #include <QString>
@@ -31,12 +33,13 @@ std::optional<ZOrder> zOrderFromText(const QString& text);
 // the .hsn file and the typed values meet.
 struct NoteRecord {
     QString text;
-    QString fontName = QStringLiteral("ＭＳ Ｐゴシック");
-    double fontSize = 9.0;
+    // A new note's look: the first-run defaults for new notes.
+    QString fontName = firstRunValue(Fusen::FontName);
+    double fontSize = firstRunNumber(Fusen::FontSize);
     bool bold = false;
     bool italic = false;
-    QColor backColor = Qt::white;
-    QColor foreColor = Qt::black;
+    QColor backColor = firstRunColor(Fusen::BackColor);
+    QColor foreColor = firstRunColor(Fusen::ForeColor);
     bool visible = true;
     int top = 0; // twips
     int left = 0;

@@ -4,6 +4,7 @@
 #include "platform/atomic_file.h"
 #include "platform/data_folder.h"
 #include "platform/line_breaks.h"
+#include "platform/logging.h"
 #include "platform/text_codec.h"
 
 #include <QFile>
@@ -149,9 +150,12 @@ bool changeNoteField(int number, int index, const QString& value, const QString&
 }
 
 bool removeNoteFiles(int number) {
-    const QString fields = noteFieldsPath(number);
-    if (!QFile::remove(fields) && QFileInfo::exists(fields))
+    QFile fields(noteFieldsPath(number));
+    if (!fields.remove() && fields.exists()) {
+        qCWarning(kovaLog, "cannot remove %s: %s", qUtf8Printable(fields.fileName()),
+                  qUtf8Printable(fields.errorString()));
         return false;
+    }
     QFile::remove(noteTextPath(number));
     return true;
 }

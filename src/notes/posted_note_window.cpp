@@ -4,7 +4,7 @@
 #include "notes/note_board.h"
 #include "platform/colors.h"
 #include "platform/screen_placement.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "platform/x11_window.h"
 
 #include <QGuiApplication>

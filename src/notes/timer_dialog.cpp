@@ -4,7 +4,7 @@
 #include "notes/note_editor.h"
 #include "platform/logo.h"
 #include "platform/seam.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>

@@ -1,11 +1,14 @@
 #include "atomic_file.h"
 
+#include "platform/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -83,6 +86,11 @@ bool writeAll(int fd, const QByteArray& content) {
     return true;
 }
 
+// The reason only: the content may be a password or a note's text.
+void logSaveFailure(const QString& path, int error) {
+    qCWarning(kovaLog, "cannot save %s: %s", qUtf8Printable(path), std::strerror(error));
+}
+
 } // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& content,
@@ -93,8 +101,10 @@ bool writeFileAtomically(const QString& path, const QByteArray& content,
     const FolderLock folder(QFileInfo(target).absolutePath(), true);
     QByteArray temporary = QFile::encodeName(target + kTemporaryInfix) + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        logSaveFailure(path, errno);
         return false;
+    }
     // Before the content lands, so a password never sits in a readable file.
     // A file system without modes (FAT) refuses it; the save goes on.
     (void)::fchmod(fd, unixMode(permissions));
@@ -103,6 +113,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& content,
     bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        logSaveFailure(path, errno);
         ::unlink(temporary.constData());
         return false;
     }
@@ -125,9 +136,14 @@ int removeLeftoverTemporaryFiles(const QString& folder,
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
         const QRegularExpressionMatch match = temporary.match(entry.fileName());
-        if (match.hasMatch() && !entry.isSymLink() && isOurs(match.captured(1)) &&
-            QFile::remove(entry.filePath()))
+        if (!match.hasMatch() || entry.isSymLink() || !isOurs(match.captured(1)))
+            continue;
+        QFile file(entry.filePath());
+        if (file.remove())
             ++removed;
+        else
+            qCWarning(kovaLog, "cannot remove the leftover %s: %s",
+                      qUtf8Printable(entry.filePath()), qUtf8Printable(file.errorString()));
     }
     return removed;
 }

@@ -1,5 +1,7 @@
 #include "colors.h"
 
+#include "platform/settings.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -38,6 +40,22 @@ QColor colorFromText(const QString& text, bool* ok) {
         return palette.color(value == 0x8000000DULL ? QPalette::Highlight : QPalette::Button);
     }
     return colorFromBgr(quint32(value & 0xFFFFFF));
+}
+
+namespace {
+std::optional<QColor> colorOf(const QString& text) {
+    bool ok = false;
+    const QColor color = colorFromText(text, &ok);
+    return ok ? std::optional<QColor>(color) : std::nullopt;
+}
+} // namespace
+
+std::optional<QColor> ReadColor(const SettingKey& key) {
+    return colorOf(ReadSetting(key));
+}
+
+QColor firstRunColor(const SettingKey& key) {
+    return colorOf(firstRunValue(key)).value_or(QColor(Qt::black));
 }
 
 } // namespace kova

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/settings_keys.h"
+
 #include <QColor>
 #include <QString>
+
+#include <optional>
 
 namespace kova {
 
@@ -15,5 +19,10 @@ quint32 colorToBgr(const QColor& color);
 // for text that is neither; the system colours &H8000000D / &H8000000F map to
 // the palette's highlight and button colours.
 QColor colorFromText(const QString& text, bool* ok = nullptr);
+
+// The typed read of a colour setting, beside ReadFlag and the others
+// (platform/settings.h): nullopt for text that is no colour.
+std::optional<QColor> ReadColor(const SettingKey& key);
+QColor firstRunColor(const SettingKey& key);
 
 } // namespace kova

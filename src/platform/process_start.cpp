@@ -19,7 +19,7 @@ bool startProcess(const QString& program, const QStringList& arguments, qint64* 
 
 // Waits for a process that is not our child. A pidfd reports its end;
 // without one (old kernels) the process is looked for now and then.
-void waitForProcessEnd(qint64 pid, int waitMs) {
+bool waitForProcessEnd(qint64 pid, int waitMs) {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -28,7 +28,7 @@ void waitForProcessEnd(qint64 pid, int waitMs) {
 #ifdef SYS_pidfd_open
     fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
     if (fd < 0 && errno == ESRCH)
-        return;
+        return true;
 #endif
     std::unique_ptr<QSocketNotifier> notifier;
     QTimer poll;
@@ -47,5 +47,6 @@ void waitForProcessEnd(qint64 pid, int waitMs) {
     notifier.reset();
     if (fd >= 0)
         ::close(fd);
+    return deadline.isActive();
 }
 } // namespace kova

@@ -10,7 +10,7 @@ namespace kova {
 bool startProcess(const QString& program, const QStringList& arguments, qint64* pid = nullptr);
 
 // Waits at most `waitMs` for a process that is not our child to end, with the
-// event loop running; the process is never killed.
-void waitForProcessEnd(qint64 pid, int waitMs);
+// event loop running; the process is never killed. False when it still runs.
+bool waitForProcessEnd(qint64 pid, int waitMs);
 
 } // namespace kova

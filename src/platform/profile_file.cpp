@@ -1,6 +1,7 @@
 #include "profile_file.h"
 
 #include "atomic_file.h"
+#include "logging.h"
 #include "text_codec.h"
 
 #include <QFileInfo>
@@ -166,8 +167,10 @@ bool ProfileFile::write(const QList<Entry>& entries) const {
     bool utf8 = false;
     // A missing file is an empty one; one that is there but cannot be read
     // would be replaced by the new entries alone.
-    if (!readLines(path_, &lines, &utf8) && QFileInfo::exists(path_))
+    if (!readLines(path_, &lines, &utf8) && QFileInfo::exists(path_)) {
+        qCWarning(kovaLog, "cannot read %s: left as it is", qUtf8Printable(path_));
         return false;
+    }
     for (const Entry& e : entries)
         applyWrite(lines, e.section, e.key, e.value);
 

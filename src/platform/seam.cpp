@@ -1,5 +1,6 @@
 #include "seam.h"
 
+#include "platform/logging.h"
 #include "platform/process_start.h"
 #include "platform/tray_watcher.h"
 
@@ -59,8 +60,9 @@ bool RealPlatform::startAndWait(const QString& program, const QStringList& argum
     qint64 pid = 0;
     if (!startProcess(program, arguments, &pid))
         return false;
-    if (waitMs > 0)
-        waitForProcessEnd(pid, waitMs);
+    if (waitMs > 0 && !waitForProcessEnd(pid, waitMs))
+        qCWarning(kovaLog, "%s did not end within %d ms; going on without waiting",
+                  qUtf8Printable(program), waitMs);
     return true;
 }
 
@@ -128,6 +130,7 @@ bool RealPlatform::logOff() {
     loginctl.start(QStringLiteral("loginctl"), {QStringLiteral("terminate-session"), session});
     // loginctl only asks logind and returns; a hung one must not hang us.
     if (!loginctl.waitForFinished(15000)) {
+        qCWarning(kovaLog, "loginctl did not end within 15 s; stopped");
         loginctl.kill();
         loginctl.waitForFinished(1000);
         return false;

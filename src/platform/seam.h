@@ -18,6 +18,36 @@ enum class Answer { Ok, Yes, No };
 // Everything that would block a test or touch the real desktop. The programs
 // use the real implementation; tests install a double that scripts the answers
 // and records what was asked and started.
+//
+// The program touches the system outside this seam only here; tests reach
+// these through private folders (TempHome sets the variables below), a
+// private X server and session bus, or a real server of their own:
+// - files: platform/atomic_file (QSaveFile, flock on the folder, fchmod,
+//   fsync), profile_file, registry_store (QLockFile, $XDG_CONFIG_HOME),
+//   notes/note_store, core/leftover_saves, settings/startup_folder and
+//   autostart ($XDG_CONFIG_HOME/autostart, $KOVASHELL_HOME);
+// - the data folder: platform/data_folder ($KOVASHELL_HOME, $XDG_DATA_HOME,
+//   the program folder), and its copy in desktopicon/component/component_action;
+// - one running copy: platform/single_instance (open + flock, the runtime
+//   folder);
+// - processes: platform/process_start (QProcess::startDetached, pidfd_open,
+//   kill(pid, 0); the real seam starts through it), platform/command_line
+//   (PATH), core/default_mailer (xdg-mime, .desktop files), and in the
+//   component desktopicon/component/desktop_commands (gsettings, xfconf-query,
+//   qdbus), library_loader (dlopen) and component (dladdr, QLockFile,
+//   $XDG_CURRENT_DESKTOP), regsvr_main ($DISPLAY);
+// - signals: platform/unix_signals (sigaction, a pipe);
+// - X11: platform/x11_window (xcb: task bar, workspaces, the display check),
+//   platform/tray_watcher (xcb tray selection, $DISPLAY), platform/tray_icon
+//   (QSystemTrayIcon);
+// - the session bus: platform/status_notifier_item, dbus_menu, tray_watcher;
+// - the network: mail/socket_adapter (QTcpSocket, QSslSocket, TCP_INFO of a
+//   duplicated descriptor);
+// - the session: app/main and remover/main ($WAYLAND_DISPLAY,
+//   QT_QPA_PLATFORM), the session manager's commit-data request (app/main,
+//   core/main_window);
+// - Qt's own files: platform/japanese_translation (QLibraryInfo),
+//   launcher/launcher_page (the desktop folder a folder dialog starts in).
 class Platform {
 public:
     virtual ~Platform() = default;

@@ -2,6 +2,7 @@
 
 #include "platform/data_folder.h"
 #include "platform/profile_file.h"
+#include "platform/twips_and_numbers.h"
 
 namespace kova {
 
@@ -31,6 +32,55 @@ void WriteSetting(const QString& section, const QString& key, const QString& val
 
 bool SettingsFileExists() {
     return ProfileFile(settingsFilePath()).exists();
+}
+
+QString firstRunValue(const SettingKey& key) {
+    return QString::fromUtf8(key.firstRun);
+}
+
+namespace {
+
+const QString kTrue = QStringLiteral("True");
+const QString kFalse = QStringLiteral("False");
+
+std::optional<bool> flagOf(const QString& text) {
+    if (text == kTrue)
+        return true;
+    if (text == kFalse)
+        return false;
+    return std::nullopt;
+}
+
+std::optional<double> numberOf(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<bool> ReadFlag(const SettingKey& key) {
+    return flagOf(ReadSetting(key));
+}
+
+std::optional<double> ReadNumber(const SettingKey& key) {
+    return numberOf(ReadSetting(key));
+}
+
+int ReadTwips(const SettingKey& key) {
+    return twipsFromText(ReadSetting(key));
+}
+
+bool firstRunFlag(const SettingKey& key) {
+    return flagOf(firstRunValue(key)).value_or(false);
+}
+
+double firstRunNumber(const SettingKey& key) {
+    return numberOf(firstRunValue(key)).value_or(0);
+}
+
+QString flagValue(bool on) {
+    return on ? kTrue : kFalse;
 }
 
 bool WriteSettings(const QList<SettingValue>& values) {

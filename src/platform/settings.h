@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace kova {
 
 // KovaShell.ini in the data folder. Every call goes straight to the file;
@@ -22,6 +24,25 @@ QString ReadSetting(const QString& section, const QString& key);
 void WriteSetting(const SettingKey& key, const QString& value);
 void WriteSetting(const QString& section, const QString& key, const QString& value);
 bool SettingsFileExists();
+
+// The value a key starts with in a new settings file; empty where it has none.
+QString firstRunValue(const SettingKey& key);
+
+// Typed reads, each straight from the file like ReadSetting. None makes up a
+// value: text that is not one (a missing key included) reads as nullopt, and
+// the caller says what stands in, often the first-run value. Colors, which
+// need Qt Gui, are read by ReadColor (platform/colors.h).
+//
+// A flag: "True" or "False", exactly (case counts).
+std::optional<bool> ReadFlag(const SettingKey& key);
+// A decimal number making up the whole value ("9", "10.5").
+std::optional<double> ReadNumber(const SettingKey& key);
+// A place or size in twips ("1530", "1530.5"); 0 for text that is no number.
+int ReadTwips(const SettingKey& key);
+bool firstRunFlag(const SettingKey& key);
+double firstRunNumber(const SettingKey& key);
+// How the writers store a flag.
+QString flagValue(bool on);
 
 // What the user is told when a save the user asked for cannot be written.
 inline const QString kSettingsNotSaved = QStringLiteral(

@@ -1,5 +1,7 @@
 #include "single_instance.h"
 
+#include "platform/logging.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -15,8 +18,18 @@
 namespace kova {
 
 SingleInstance::SingleInstance(const QString& folder, const QString& name) {
-    if (lockAt(folder + QLatin1Char('/') + name) == Outcome::Unusable)
-        lockAt(fallbackLockPath(folder, name));
+    const QString path = folder + QLatin1Char('/') + name;
+    if (lockAt(path) != Outcome::Unusable)
+        return;
+    const int error = errno;
+    const Outcome fallback = lockAt(fallbackLockPath(folder, name));
+    const int fallbackError = errno;
+    if (fallback == Outcome::Unusable)
+        qCWarning(kovaLog, "cannot lock %s (%s) nor %s (%s)", qUtf8Printable(path),
+                  std::strerror(error), qUtf8Printable(path_), std::strerror(fallbackError));
+    else
+        qCWarning(kovaLog, "cannot lock %s (%s); %s stands in", qUtf8Printable(path),
+                  std::strerror(error), qUtf8Printable(path_));
 }
 
 SingleInstance::~SingleInstance() {
@@ -44,6 +57,7 @@ SingleInstance::Outcome SingleInstance::lockAt(const QString& path) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
+        errno = error; // for the caller's log line
         return error == EWOULDBLOCK ? Outcome::HeldElsewhere : Outcome::Unusable;
     }
     // Which process holds it, for people looking; the lock holds without it.

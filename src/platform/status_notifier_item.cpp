@@ -1,6 +1,7 @@
 #include "status_notifier_item.h"
 
 #include "platform/dbus_menu.h"
+#include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -103,8 +104,8 @@ void StatusNotifierItem::add() {
         if (!bus.registerObject(kItemPath, this, kExport) ||
             !bus.registerObject(kMenuPath, menu_.get(), kExport) ||
             !bus.registerService(service_)) {
-            qWarning() << "cannot put the tray icon on the session bus:"
-                       << bus.lastError().message();
+            qCWarning(kovaLog, "cannot put the tray icon on the session bus: %s",
+                      qUtf8Printable(bus.lastError().message()));
             bus.unregisterObject(kItemPath);
             bus.unregisterObject(kMenuPath);
             return;
@@ -118,8 +119,8 @@ void StatusNotifierItem::add() {
     auto* reply = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(reply, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher* r) {
         if (r->isError())
-            qWarning() << "the status-notifier watcher refused the tray icon:"
-                       << r->error().message();
+            qCWarning(kovaLog, "the status-notifier watcher refused the tray icon: %s",
+                      qUtf8Printable(r->error().message()));
         r->deleteLater();
     });
 }

@@ -2,7 +2,7 @@
 // desktop-icon component's registration and the autostart entry) and offers
 // a log-off. It shows message boxes only, never a window of its own.
 
-#include "platform/japanese.h"
+#include "platform/japanese_translation.h"
 #include "platform/x11_window.h"
 #include "remover/remover.h"
 

@@ -1,9 +1,9 @@
 #include "remover.h"
 
+#include "desktopicon/component/component_names.h"
 #include "platform/seam.h"
 #include "remover/remover_texts.h"
-#include "settings/special_folder.h"
-#include "shellext/component_names.h"
+#include "settings/startup_folder.h"
 
 #include <QFile>
 

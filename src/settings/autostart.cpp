@@ -1,7 +1,7 @@
 #include "autostart.h"
 
 #include "platform/atomic_file.h"
-#include "settings/special_folder.h"
+#include "settings/startup_folder.h"
 
 #include <QDir>
 #include <QFile>

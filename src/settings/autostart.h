@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/special_folder.h"
+#include "settings/startup_folder.h"
 
 #include <QString>
 

@@ -8,7 +8,7 @@
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
 #include "platform/settings.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "settings/autostart.h"
 
 #include <QCheckBox>
@@ -111,19 +111,6 @@ public:
     }
 };
 
-// A truth value of the file: "True" and "False"; anything else is not one.
-std::optional<bool> truthValue(const QString& text) {
-    if (text == QLatin1String("True"))
-        return true;
-    if (text == QLatin1String("False"))
-        return false;
-    return std::nullopt;
-}
-
-QString truthText(bool on) {
-    return on ? QStringLiteral("True") : QStringLiteral("False");
-}
-
 const std::array<SettingKey, 4> kAccountKeys[kMailAccountCount] = {
     {a1::b01, a1::b02, a1::b03, a1::b04},
     {a1::b11, a1::b12, a1::b13, a1::b14},
@@ -140,7 +127,7 @@ Form1a::Form1a(Launcher& launcher) : QWidget(nullptr, Qt::Window), launcher_(lau
     setWindowTitle(QStringLiteral("KovaShell(設定)"));
     // A proportional Japanese face like the classic one, where there is one.
     QFont font = this->font();
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+    font.setFamilies({QString::fromUtf8(kClassicFace), QStringLiteral("MS PGothic"),
                       QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"), font.family()});
     font.setPixelSize(kFontPixels);
     setFont(font);
@@ -215,7 +202,7 @@ void Form1a::buildGeneralTab(QWidget* page) {
     const int tabs = SSTab1->tabBar()->sizeHint().height();
     Check1 = new QCheckBox(page);
     Check1->move(onPage(360, 600, tabs));
-    Check1->setChecked(true);
+    Check1->setChecked(firstRunNumber(a1::b6) != 0);
     const int right = twipsToPixels(4080);
     Label3 = label(QStringLiteral("起動時ﾃﾞｽｸﾄｯﾌﾟのｱｲｺﾝを「小さいｱｲｺﾝ」で表示する。"), page,
                    onPage(840, 600, tabs), right);
@@ -245,7 +232,7 @@ void Form1a::buildGeneralTab(QWidget* page) {
         Label11[size_t(i)]->installEventFilter(this);
         connect(option, &QRadioButton::clicked, this, [this, i] { Label11_Click(i); });
     }
-    setChoices(true, false);
+    setChoices(firstRunFlag(a1::b7), firstRunFlag(a1::b8));
     connect(Command6, &QPushButton::clicked, this, &Form1a::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1a::Command7_Click);
 }
@@ -291,7 +278,7 @@ void Form1a::buildMailTab(QWidget* page) {
         hint->move(std::max(hint->x(), fields[0]->geometry().right() + 1 + 4), hint->y());
         Label1[size_t(i == 0 ? 5 : i * 5 + 5)] = hint;
         Text1[size_t(i)] = fields[0];
-        Text1[size_t(i)]->setText(QStringLiteral("110"));
+        Text1[size_t(i)]->setText(firstRunValue(kAccountKeys[i][0]));
         Text2[size_t(i)] = fields[1];
         Text3[size_t(i)] = fields[2];
         Text4[size_t(i)] = fields[3];
@@ -373,8 +360,8 @@ void Form1a::buildNotesTab(QWidget* page) {
     const int tops[4] = {960, 1320, 1680, 2040};
     for (int i = 0; i < 4; ++i)
         Label13[size_t(i)] = label(names[i], page, onPage(360, tops[i], tabs));
-    Label14 = label(QStringLiteral("ＭＳ Ｐゴシック"), page, onPage(1320, 960, tabs));
-    Label15 = label(QStringLiteral("9"), page, onPage(1680, 1320, tabs));
+    Label14 = label(firstRunValue(Fusen::FontName), page, onPage(1320, 960, tabs));
+    Label15 = label(firstRunValue(Fusen::FontSize), page, onPage(1680, 1320, tabs));
     Label16 = new QLabel(page);
     Label16->setGeometry(QRect(onPage(1080, 1650, tabs), twips(0, 0, 1335, 255).size()));
     Label17 = new QLabel(page);
@@ -401,8 +388,8 @@ void Form1a::buildNotesTab(QWidget* page) {
     connect(Command10, &QPushButton::clicked, this, &Form1a::Command9_Click);
     connect(Command11, &QPushButton::clicked, this, &Form1a::Command11_Click);
     connect(Command12, &QPushButton::clicked, this, &Form1a::Command12_Click);
-    setSwatch(Label16, Qt::white);
-    setSwatch(Label17, Qt::black);
+    setSwatch(Label16, firstRunColor(Fusen::BackColor));
+    setSwatch(Label17, firstRunColor(Fusen::ForeColor));
 }
 
 void Form1a::setSwatch(QLabel* swatch, const QColor& color) {
@@ -433,29 +420,23 @@ void Form1a::Form_Load() {
     Text9->setText(ReadSetting(a1::Mailler));
 
     // Values that cannot be read fall back to the first-run ones.
-    bool numeric = false;
-    const int small = ReadSetting(a1::b6).trimmed().toInt(&numeric);
-    Check1->setChecked(numeric ? small != 0 : true);
-    setChoices(truthValue(ReadSetting(a1::b7)).value_or(true),
-               truthValue(ReadSetting(a1::b8)).value_or(false));
+    Check1->setChecked(ReadNumber(a1::b6).value_or(firstRunNumber(a1::b6)) != 0);
+    setChoices(ReadFlag(a1::b7).value_or(firstRunFlag(a1::b7)),
+               ReadFlag(a1::b8).value_or(firstRunFlag(a1::b8)));
 
-    move(twipsToPixels(twipsFromText(ReadSetting(Option::Left))),
-         twipsToPixels(twipsFromText(ReadSetting(Option::Top))));
+    move(twipsToPixels(ReadTwips(Option::Left)), twipsToPixels(ReadTwips(Option::Top)));
     move(keepWhollyOnScreen(QRect(pos(), size()), screenAreas()).topLeft());
 
     Label14->setText(ReadSetting(Fusen::FontName));
     Label14->adjustSize();
     Label15->setText(ReadSetting(Fusen::FontSize));
     Label15->adjustSize();
-    bool ok = false;
-    const QColor back = colorFromText(ReadSetting(Fusen::BackColor), &ok);
-    setSwatch(Label16, ok ? back : QColor(Qt::white));
-    const QColor fore = colorFromText(ReadSetting(Fusen::ForeColor), &ok);
-    setSwatch(Label17, ok ? fore : QColor(Qt::black));
+    setSwatch(Label16, ReadColor(Fusen::BackColor).value_or(firstRunColor(Fusen::BackColor)));
+    setSwatch(Label17, ReadColor(Fusen::ForeColor).value_or(firstRunColor(Fusen::ForeColor)));
 
-    for (QLineEdit* port : Text1) {
-        if (port->text().isEmpty())
-            port->setText(QStringLiteral("110"));
+    for (int i = 0; i < kMailAccountCount; ++i) {
+        if (Text1[size_t(i)]->text().isEmpty())
+            Text1[size_t(i)]->setText(firstRunValue(kAccountKeys[i][0]));
     }
     switchMinuteTimer();
 
@@ -485,8 +466,8 @@ QList<SettingValue> Form1a::settingValues() const {
     add(a1::b5, Text5->text());
     add(a1::Mailler, Text9->text());
     add(a1::b6, Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    add(a1::b7, truthText(Option2[0]->isChecked()));
-    add(a1::b8, truthText(Option2[1]->isChecked()));
+    add(a1::b7, flagValue(Option2[0]->isChecked()));
+    add(a1::b8, flagValue(Option2[1]->isChecked()));
     add(Fusen::FontName, Label14->text());
     add(Fusen::FontSize, Label15->text());
     add(Fusen::BackColor, colorToText(backColor_));
@@ -558,10 +539,11 @@ void Form1a::pinCertificate(int i, const QString& fingerprint) {
 
 void Form1a::Option3_Click(int i, int choice) {
     QLineEdit* port = Text1[size_t(i)];
-    if (choice == int(MailSecurity::Tls) && port->text() == QLatin1String("110"))
+    const QString plain = QString::fromLatin1(kPop3Port);
+    if (choice == int(MailSecurity::Tls) && port->text() == plain)
         port->setText(QStringLiteral("995"));
     else if (choice != int(MailSecurity::Tls) && port->text() == QLatin1String("995"))
-        port->setText(QStringLiteral("110"));
+        port->setText(plain);
 }
 
 QString Form1a::interval() const {

@@ -2,7 +2,7 @@
 #include "notes/note_board.h"
 #include "notes/posted_note_window.h"
 #include "platform/screen_placement.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "settings/settings_dialog.h"
 
 #include "support/fake_platform.h"

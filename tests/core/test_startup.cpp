@@ -1,9 +1,12 @@
 #include "core/default_mailer.h"
+#include "core/first_run_settings.h"
 #include "core/main_window.h"
 #include "core/tray_menus.h"
+#include "desktopicon/desktop_icon_extension.h"
 #include "mail/mail_checker.h"
+#include "platform/atomic_file.h"
+#include "platform/profile_file.h"
 #include "platform/settings.h"
-#include "platform/text_codec.h"
 
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
@@ -24,51 +27,29 @@ namespace {
 
 const QString kAlreadyOpen = u"このアプリケーションはすでに開かれています。"_s;
 
-// The settings file a first start writes, line by line; the mail program is
-// whatever this machine's default mail handler says.
+// The settings file a first start writes, as the key table gives it: the
+// first-run values, then the start-up command. The mail program is whatever
+// this machine's default mail handler says.
 QByteArray firstRunFile(const QString& mailer) {
-    const QByteArray font("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
-    const char* lines[] = {"[a1]",
-                           "b01=110",
-                           "b02=",
-                           "b03=",
-                           "b04=",
-                           "b11=110",
-                           "b12=",
-                           "b13=",
-                           "b14=",
-                           "b21=110",
-                           "b22=",
-                           "b23=",
-                           "b24=",
-                           "b5=0",
-                           "Mailler=@MAILER@",
-                           "b6=1",
-                           "b7=True",
-                           "b8=False",
-                           "[Fusen]",
-                           "FontName=@FONT@",
-                           "FontSize=9",
-                           "BackColor=&HFFFFFF",
-                           "ForeColor=&H0",
-                           "Top=0",
-                           "Left=0",
-                           "[Option]",
-                           "Top=0",
-                           "Left=0",
-                           "[kmc]",
-                           "Top=0",
-                           "Left=0",
-                           "[desktop]",
-                           "click=0"};
-    QByteArray file;
-    for (const char* line : lines) {
-        QByteArray l(line);
-        l.replace("@MAILER@", kova::toShiftJis(mailer));
-        l.replace("@FONT@", font);
-        file += l + "\r\n";
-    }
-    return file;
+    const QTemporaryDir dir;
+    QList<kova::ProfileFile::Entry> entries;
+    for (const kova::SettingValue& v : kova::firstRunSettings(mailer))
+        entries.append({v.section, v.key, v.value});
+    entries.append({u"desktop"_s, u"click"_s, u"0"_s});
+    const QString path = dir.filePath(u"KovaShell.ini"_s);
+    QByteArray bytes;
+    if (!kova::ProfileFile(path).write(entries) || !kova::readWholeFile(path, &bytes))
+        qFatal("cannot write a settings file in %s", qPrintable(dir.path()));
+    return bytes;
+}
+
+// The same file byte for byte, kept once, as a first start on a desktop
+// without a mail handler writes it; the end-to-end test compares against it too.
+QByteArray goldenFirstRunFile() {
+    QFile file(QFINDTESTDATA("../fixtures/first_run.ini"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("the golden first-run file is missing");
+    return file.readAll();
 }
 
 // A start in a fresh data folder with every message box answered by the double.
@@ -82,6 +63,10 @@ struct Session {
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
+    void firstRunValuesAreTheGoldenFile() {
+        QCOMPARE(firstRunFile(u"thunderbird"_s), goldenFirstRunFile());
+    }
+
     void firstStartWritesExactlyTheFirstRunValuesInOrder() {
         Session s;
         Form1 form;
@@ -128,7 +113,7 @@ private slots:
         {
             Form1 form;
             QVERIFY(form.Form_Load({}));
-            form.mnuIcon_Click(1);
+            form.desktopIcon().mnuIcon_Click(1);
         }
         QVERIFY(QFile::remove(s.home.file("KovaShell.ini")));
         Form1 again;
@@ -173,7 +158,7 @@ private slots:
         Session s;
         Form1 first;
         QVERIFY(first.Form_Load({}));
-        first.mnuIcon_Click(1);
+        first.desktopIcon().mnuIcon_Click(1);
         const QByteArray before = s.home.read("KovaShell.ini");
 
         Form1 second;

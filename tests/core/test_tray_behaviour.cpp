@@ -1,5 +1,6 @@
 #include "core/main_window.h"
 #include "core/tray_menus.h"
+#include "desktopicon/desktop_icon_extension.h"
 #include "platform/settings.h"
 
 #include "support/running_program.h"
@@ -162,8 +163,8 @@ private slots:
         Running run;
         WriteSetting("desktop", "click", "5");
         const auto startsBefore = run.platform.started.size();
-        run.form.mnuIcon_Click(2);
-        run.form.mnuIcon_Click(-1);
+        run.form.desktopIcon().mnuIcon_Click(2);
+        run.form.desktopIcon().mnuIcon_Click(-1);
         QCOMPARE(ReadSetting("desktop", "click"), u"5"_s);
         QCOMPARE(run.platform.started.size(), startsBefore);
     }

@@ -1,8 +1,8 @@
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/component/component_registration.h"
+#include "desktopicon/component/desktop_commands.h"
 #include "platform/profile_file.h"
 #include "platform/registry_store.h"
-#include "shellext/component_names.h"
-#include "shellext/component_registration.h"
-#include "shellext/desktop_commands.h"
 #include "support/temp_home.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,8 @@
 #include "core/main_window.h"
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/desktop_icon_extension.h"
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
-#include "shellext/component_names.h"
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
 
@@ -103,7 +104,7 @@ void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
     WriteSetting(QStringLiteral("a1"), QStringLiteral("b6"), QStringLiteral("0"));
     WriteSetting(QStringLiteral("desktop"), QStringLiteral("click"), QStringLiteral("0"));
     const qsizetype before = platform.started.size();
-    form.LoadDesktopIconExtension();
+    form.desktopIcon().LoadDesktopIconExtension();
     runLoaderStarts(platform, before);
     QCOMPARE(platform.started.size(), before + 1);
     QCOMPARE(iconSize(), QStringLiteral("'large'"));

@@ -1,6 +1,6 @@
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/component/component_registration.h"
 #include "desktopicon/desktop_icon_extension.h"
-#include "shellext/component_names.h"
-#include "shellext/component_registration.h"
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
 
@@ -17,18 +17,17 @@ const QString kCannot = QStringLiteral(
 // One extension as the main window holds it, with the exit recorded.
 struct Harness {
     explicit Harness(QStringList args = {})
-        : arguments(std::move(args)),
-          extension(
-              arguments, marker, [this] { ++unloads; }, [this] { return unloads > 0; }) {
+        : extension([this] { ++unloads; }, [this] { return unloads > 0; }),
+          marker(extension.Text4) {
         extension.programFolder = QStringLiteral("/opt/Kova Shell");
+        extension.arguments = std::move(args);
     }
     QString path(const char* name) const {
         return extension.programFolder + QLatin1Char('/') + QLatin1String(name);
     }
-    QStringList arguments;
-    QString marker = QStringLiteral("0");
     int unloads = 0;
     DesktopIconExtension extension;
+    QString& marker;
 };
 
 QString inprocServer() {

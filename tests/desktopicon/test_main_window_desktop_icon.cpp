@@ -1,8 +1,9 @@
 #include "core/main_window.h"
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/component/component_registration.h"
+#include "desktopicon/desktop_icon_extension.h"
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
-#include "shellext/component_names.h"
-#include "shellext/component_registration.h"
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
 
@@ -59,11 +60,11 @@ void TestMainWindowDesktopIcon::everyCommandIsWrittenBeforeTheComponentActs() {
     record();
     form.trayMessage(kTrayLeftDoubleClick);
     record();
-    form.mnuIcon_Click(1);
+    form.desktopIcon().mnuIcon_Click(1);
     record();
-    form.mnuIcon_Click(0);
+    form.desktopIcon().mnuIcon_Click(0);
     record();
-    form.mnuIcon_Click(2); // no such item: nothing written, nothing loaded
+    form.desktopIcon().mnuIcon_Click(2); // no such item: nothing written, nothing loaded
     record();
     QSignalSpy ended(&form, &Form1::ended);
     form.MnuEnd_Click();
@@ -86,9 +87,9 @@ void TestMainWindowDesktopIcon::firstStartAsksOnceRegistersOnceAndGoesOn() {
     QCOMPARE(platform.messages, QStringList{kAsk});
     QCOMPARE(toolsStarted(platform),
              (QStringList{component::kRegistrationTool, component::kLoaderTool}));
-    QCOMPARE(form.Text4, QStringLiteral("1"));
+    QCOMPARE(form.desktopIcon().Text4, QStringLiteral("1"));
     // Later calls in the same run load straight away.
-    form.mnuIcon_Click(0);
+    form.desktopIcon().mnuIcon_Click(0);
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(toolsStarted(platform).count(QLatin1String(component::kRegistrationTool)), 1);
 }
@@ -115,7 +116,7 @@ void TestMainWindowDesktopIcon::componentGoneWhileRunningAsksAndNoEndsTheProgram
     unregisterComponent(RegistryStore());
     platform.answers = {Answer::No};
     QSignalSpy ended(&form, &Form1::ended);
-    form.mnuIcon_Click(1);
+    form.desktopIcon().mnuIcon_Click(1);
     QCOMPARE(platform.messages, QStringList{kAsk});
     QCOMPARE(ended.size(), 1);
     QVERIFY(form.hasEnded());
@@ -128,7 +129,7 @@ void TestMainWindowDesktopIcon::argumentsKeepEveryCallWithoutEffect() {
     QVERIFY(form.Form_Load({QStringLiteral("\"%1\"").arg(component::kClassId)}));
     WriteSetting(QStringLiteral("a1"), QStringLiteral("b7"), QStringLiteral("True"));
     form.trayMessage(kTrayLeftDoubleClick);
-    form.mnuIcon_Click(1);
+    form.desktopIcon().mnuIcon_Click(1);
     QCOMPARE(click(), QStringLiteral("2"));
     form.MnuEnd_Click();
     QVERIFY(platform.messages.isEmpty());

@@ -1,5 +1,5 @@
+#include "desktopicon/component/component_registration.h"
 #include "platform/registry_store.h"
-#include "shellext/component_registration.h"
 #include "support/temp_home.h"
 
 #include <QDir>

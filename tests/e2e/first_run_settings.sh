@@ -4,7 +4,7 @@
 # the desktop's mailto handler. An existing file is not completed.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-fixture=$(dirname "$0")/fixtures/first_run.ini
+fixture=$(dirname "$0")/../fixtures/first_run.ini
 ini=$KOVASHELL_HOME/KovaShell.ini
 
 # A desktop with no mailto handler.

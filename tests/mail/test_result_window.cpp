@@ -2,7 +2,7 @@
 #include "core/tray_menus.h"
 #include "mail/result_window.h"
 #include "platform/settings.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "settings/settings_dialog.h"
 
 #include "support/fake_platform.h"

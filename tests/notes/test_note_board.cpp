@@ -2,9 +2,10 @@
 #include "notes/countdown.h"
 #include "notes/note_board.h"
 #include "notes/note_store.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 #include "support/fake_platform.h"
 #include "support/file_size_limit.h"
+#include "support/log_capture.h"
 #include "support/temp_home.h"
 
 #include <QApplication>
@@ -53,6 +54,7 @@ private slots:
     void noteOffEveryScreenIsShownOnOneButKeepsItsFile();
     void failedSaveNamesTheNoteAndKeepsTheFile();
     void saveThatCannotGrowTheFilesIsReportedAndKeepsBoth();
+    void failedSaveLogsTheFilesButNeverTheText();
     void timedNoteShowsTheCountdownAboveTheText();
     void dueTimerTurnsTheLineRed();
     void captureThenApplyGivesTheSameRecord();
@@ -300,6 +302,26 @@ void TestNoteBoard::saveThatCannotGrowTheFilesIsReportedAndKeepsBoth() {
         QStringLiteral("（KovaShell5.log）を保存できませんでした")));
     QCOMPARE(snapshot(home), before);
     QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), before.keys());
+}
+
+void TestNoteBoard::failedSaveLogsTheFilesButNeverTheText() {
+    TempHome home;
+    FakePlatform platform;
+    const QString secret = QStringLiteral("暗証番号は4711");
+    NoteBoard board;
+    board.setScratchRecord(secret.repeated(200), noteFields(300, 300));
+    LogCapture log;
+    {
+        FileSizeLimit limit(1024);
+        QVERIFY(limit.active());
+        QVERIFY(!board.WriteNoteText(5));
+    }
+    QCOMPARE(log.lines.size(), 1);
+    QVERIFY2(log.lines.first().contains(home.file(QStringLiteral("KovaShell5.log"))),
+             qPrintable(log.lines.first()));
+    for (const QString& line : log.lines)
+        QVERIFY2(!line.contains(secret) && !line.contains(QStringLiteral("4711")),
+                 qPrintable(line));
 }
 
 void TestNoteBoard::timedNoteShowsTheCountdownAboveTheText() {

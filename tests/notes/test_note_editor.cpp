@@ -9,7 +9,7 @@
 #include "notes/posted_note_window.h"
 #include "platform/colors.h"
 #include "platform/profile_file.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
+#include "desktopicon/component/component_names.h"
 #include "remover/remover.h"
 #include "remover/remover_texts.h"
-#include "settings/special_folder.h"
-#include "shellext/component_names.h"
+#include "settings/startup_folder.h"
 
 #include "support/fake_platform.h"
 #include "support/temp_home.h"

@@ -1,5 +1,5 @@
 #include "settings/autostart.h"
-#include "settings/special_folder.h"
+#include "settings/startup_folder.h"
 
 #include "support/read_only_folder.h"
 #include "support/temp_home.h"

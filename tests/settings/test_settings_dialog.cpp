@@ -6,6 +6,8 @@
 #include "platform/settings.h"
 #include "settings/settings_dialog.h"
 
+#include "support/file_size_limit.h"
+#include "support/log_capture.h"
 #include "support/read_only_folder.h"
 #include "support/running_program.h"
 
@@ -355,6 +357,27 @@ private slots:
         QCOMPARE(run.platform.messages, QStringList{kSettingsNotSaved});
         QVERIFY(run.form.settingsDialog() == dialog);
         QCOMPARE(run.home.read("KovaShell.ini"), QByteArray("[a1]\r\nb03=before\r\n"));
+        dialog->hide();
+    }
+
+    void failedSaveLogsTheFileButNeverThePassword() {
+        Running run("[a1]\r\nb03=before\r\n");
+        Form1a* dialog = run.open(1);
+        const QString password = u"pw-秘密-4711"_s;
+        dialog->Text3[0]->setText(u"alice"_s);
+        dialog->Text4[0]->setText(password);
+        test::LogCapture log;
+        {
+            test::FileSizeLimit limit(64);
+            QVERIFY(limit.active());
+            click(dialog->Command1);
+        }
+        QCOMPARE(run.platform.messages, QStringList{kSettingsNotSaved});
+        QCOMPARE(log.lines.size(), 1);
+        QVERIFY2(log.lines.first().contains(run.home.file("KovaShell.ini")),
+                 qPrintable(log.lines.first()));
+        QVERIFY2(!log.lines.first().contains(u"4711"_s), qPrintable(log.lines.first()));
+        QVERIFY(!log.lines.first().contains(u"alice"_s));
         dialog->hide();
     }
 

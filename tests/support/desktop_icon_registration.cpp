@@ -1,8 +1,8 @@
 #include "desktop_icon_registration.h"
 
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/component/component_registration.h"
 #include "platform/data_folder.h"
-#include "shellext/component_names.h"
-#include "shellext/component_registration.h"
 
 namespace kova::test {
 

@@ -1,6 +1,6 @@
 #include "component_registration.h"
 
-#include "shellext/component_names.h"
+#include "desktopicon/component/component_names.h"
 
 namespace kova {
 

@@ -1,10 +1,11 @@
 // kovashell-loadinproc <class id>: loads the library registered for the class
 // id and lets it act once. Started without waiting by the program; failures
-// only show in the exit code.
+// show in the exit code and in one line of the log.
 
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/component/library_loader.h"
+#include "platform/logging.h"
 #include "platform/registry_store.h"
-#include "shellext/component_names.h"
-#include "shellext/library_loader.h"
 
 #include <QCoreApplication>
 
@@ -17,10 +18,15 @@ int main(int argc, char* argv[]) {
     if (!id)
         return 1;
     const QString library = kova::inprocServerPath(kova::RegistryStore(), *id);
-    if (library.isEmpty())
+    if (library.isEmpty()) {
+        qCWarning(kova::kovaLog, "no library is registered for %s", qUtf8Printable(args.at(1)));
         return 2;
+    }
     const kova::EntryCall call = kova::callLibraryEntry(library, kova::component::kActOnceEntry);
-    if (call.status != kova::EntryCall::Called)
+    if (call.status != kova::EntryCall::Called) {
+        qCWarning(kova::kovaLog, "cannot call %s in %s: %s", kova::component::kActOnceEntry,
+                  qUtf8Printable(library), qUtf8Printable(call.error));
         return 3;
+    }
     return call.result == 0 ? 0 : 4;
 }

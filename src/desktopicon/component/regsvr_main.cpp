@@ -1,8 +1,9 @@
 // kovashell-regsvr: registers (/s <path>) or unregisters (/u /s <path>) a
 // component library by calling its own entry point, like the classic tool.
 
-#include "shellext/component_names.h"
-#include "shellext/library_loader.h"
+#include "desktopicon/component/component_names.h"
+#include "desktopicon/component/library_loader.h"
+#include "platform/logging.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -22,8 +23,12 @@ bool haveDisplay() {
 }
 
 void report(bool silent, bool failed, const QString& text) {
-    if (silent)
+    // Silent, a failure still leaves its line in the log.
+    if (silent) {
+        if (failed)
+            qCWarning(kova::kovaLog).noquote() << QString(text).replace(u'\n', u' ');
         return;
+    }
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
         QMessageBox box(failed ? QMessageBox::Warning : QMessageBox::Information,
                         QLatin1String(kova::component::kRegistrationTool), text, QMessageBox::Ok);

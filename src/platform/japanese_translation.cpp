@@ -1,4 +1,4 @@
-#include "japanese.h"
+#include "japanese_translation.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

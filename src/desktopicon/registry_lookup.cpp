@@ -1,4 +1,4 @@
-#include "class_id.h"
+#include "registry_lookup.h"
 
 namespace kova {
 

@@ -1,4 +1,4 @@
-#include "units.h"
+#include "twips_and_numbers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #include "platform/colors.h"
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -9,7 +9,7 @@
 
 using namespace kova;
 
-class TestUnits : public QObject {
+class TestValueForms : public QObject {
     Q_OBJECT
 private slots:
     void colourTextReadsInBlueGreenRedOrder_data() {
@@ -140,5 +140,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestUnits)
-#include "test_units.moc"
+QTEST_MAIN(TestValueForms)
+#include "test_value_forms.moc"

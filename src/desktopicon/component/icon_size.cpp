@@ -1,6 +1,6 @@
 #include "icon_size.h"
 
-#include "platform/units.h"
+#include "platform/twips_and_numbers.h"
 
 namespace kova {
 

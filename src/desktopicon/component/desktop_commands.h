@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shellext/icon_size.h"
+#include "desktopicon/component/icon_size.h"
 
 #include <QList>
 #include <QString>

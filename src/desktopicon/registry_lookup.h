@@ -6,6 +6,9 @@
 
 namespace kova {
 
+// What the program reads of the component's registration: a string value of
+// the registry store and the class id a ProgID or a class id text names.
+
 // The text up to its first NUL character (all of it when there is none).
 QString CutAtNul(const QString& text);
 

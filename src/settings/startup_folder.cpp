@@ -1,4 +1,4 @@
-#include "special_folder.h"
+#include "startup_folder.h"
 
 #include "platform/atomic_file.h"
 

@@ -1,5 +1,7 @@
 #include "desktop_commands.h"
 
+#include "platform/logging.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -108,11 +110,21 @@ bool runDesktopCommand(const DesktopCommand& command) {
     process.start(command.program, command.arguments);
     // A desktop setting answers at once; a hung tool must not keep us forever.
     if (!process.waitForFinished(15000)) {
+        if (process.error() == QProcess::FailedToStart) {
+            qCWarning(kovaLog, "cannot start %s", qUtf8Printable(command.program));
+            return false;
+        }
+        qCWarning(kovaLog, "%s did not end within 15 s; stopped", qUtf8Printable(command.program));
         process.kill();
         process.waitForFinished(1000);
         return false;
     }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        qCWarning(kovaLog, "%s failed (exit status %d); the icon size is unchanged",
+                  qUtf8Printable(command.program), process.exitCode());
+        return false;
+    }
+    return true;
 }
 
 } // namespace kova

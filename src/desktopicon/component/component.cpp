@@ -1,8 +1,9 @@
 // The desktop-icon component, loaded by the registration tool and the loader.
 
+#include "desktopicon/component/component_action.h"
+#include "desktopicon/component/component_registration.h"
+#include "platform/logging.h"
 #include "platform/settings.h"
-#include "shellext/component_action.h"
-#include "shellext/component_registration.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -50,12 +51,18 @@ KOVA_EXPORT int KovaActOnce() {
     // Quick double-clicks start several of us. One at a time, each reading the
     // command when its turn comes, so the desktop ends on the latest command.
     QLockFile turn(kova::actOnceLockPath());
-    turn.tryLock(30000);
+    if (!turn.tryLock(30000))
+        qCWarning(kova::kovaLog, "%s: %s; acting without it",
+                  qUtf8Printable(kova::actOnceLockPath()),
+                  turn.error() == QLockFile::LockFailedError ? "held by another for 30 s"
+                                                             : "cannot be made");
 
     const QString folder = QFileInfo(ownPath()).absolutePath();
     const QString settings = kova::settingsFileIn(kova::componentDataFolder(folder));
-    if (!QFileInfo::exists(settings))
+    if (!QFileInfo::exists(settings)) {
+        qCWarning(kova::kovaLog, "no settings file at %s: nothing to do", qUtf8Printable(settings));
         return 1;
+    }
     const kova::DesktopCommand command =
         kova::commandForSettings(settings, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     if (command.program.isEmpty())

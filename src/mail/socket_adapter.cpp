@@ -1,4 +1,4 @@
-#include "mail/winsock.h"
+#include "mail/socket_adapter.h"
 
 #include "platform/seam.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shellext/desktop_commands.h"
+#include "desktopicon/component/desktop_commands.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "desktopicon/class_id.h"
+#include "desktopicon/registry_lookup.h"
 #include "support/temp_home.h"
 
 #include <QTest>
@@ -24,7 +24,7 @@ char* toString(const ClassId& id) {
 }
 } // namespace kova
 
-class TestClassId : public QObject {
+class TestRegistryLookup : public QObject {
     Q_OBJECT
 private slots:
     void bracedTextIsReadByPosition_data();
@@ -37,7 +37,7 @@ private slots:
     void readRegistryStringFallsBackByWhatIsMissing();
 };
 
-void TestClassId::bracedTextIsReadByPosition_data() {
+void TestRegistryLookup::bracedTextIsReadByPosition_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<ClassId>("expected");
     QTest::newRow("all zero") << "{00000000-0000-0000-0000-000000000000}" << ClassId{};
@@ -57,7 +57,7 @@ void TestClassId::bracedTextIsReadByPosition_data() {
         << makeId(0xFFFFFFFF, 0xFFFF, 0xFFFF, {0xF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
 }
 
-void TestClassId::bracedTextIsReadByPosition() {
+void TestRegistryLookup::bracedTextIsReadByPosition() {
     QFETCH(QString, text);
     QFETCH(ClassId, expected);
     test::TempHome home(test::TempHome::Unregistered);
@@ -67,7 +67,7 @@ void TestClassId::bracedTextIsReadByPosition() {
     QCOMPARE(result.id, expected);
 }
 
-void TestClassId::otherTextsAreNotFound_data() {
+void TestRegistryLookup::otherTextsAreNotFound_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("37 characters") << "{D2CDDC34-2016-42EE-BAFD-4E7BA889AB3}";
     QTest::newRow("39 characters") << "{D2CDDC34-2016-42EE-BAFD-4E7BA889AB311}";
@@ -80,7 +80,7 @@ void TestClassId::otherTextsAreNotFound_data() {
     QTest::newRow("bare") << "D2CDDC34-2016-42EE-BAFD-4E7BA889AB31";
 }
 
-void TestClassId::otherTextsAreNotFound() {
+void TestRegistryLookup::otherTextsAreNotFound() {
     QFETCH(QString, text);
     test::TempHome home(test::TempHome::Unregistered);
     const ClassIdResult result = ResolveClassId(text);
@@ -88,7 +88,7 @@ void TestClassId::otherTextsAreNotFound() {
     QCOMPARE(result.id, ClassId{});
 }
 
-void TestClassId::registeredProgIdWinsOverTheTextForm() {
+void TestRegistryLookup::registeredProgIdWinsOverTheTextForm() {
     test::TempHome home(test::TempHome::Registered);
     const ClassIdResult byProgId = ResolveClassId(QStringLiteral("kovashell.kovaclass"));
     QVERIFY(byProgId.found);
@@ -96,7 +96,7 @@ void TestClassId::registeredProgIdWinsOverTheTextForm() {
     QVERIFY(!ResolveClassId(QStringLiteral("Other.Class")).found);
 }
 
-void TestClassId::cutAtNul_data() {
+void TestRegistryLookup::cutAtNul_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     QTest::newRow("no nul") << "abc"
@@ -108,13 +108,13 @@ void TestClassId::cutAtNul_data() {
                            << "";
 }
 
-void TestClassId::cutAtNul() {
+void TestRegistryLookup::cutAtNul() {
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(CutAtNul(text), expected);
 }
 
-void TestClassId::readRegistryStringFallsBackByWhatIsMissing() {
+void TestRegistryLookup::readRegistryStringFallsBackByWhatIsMissing() {
     test::TempHome home(test::TempHome::Unregistered);
     const RegistryStore store;
     const QString key = QStringLiteral("Software\\CLASSES\\KovaShell.KovaClass\\Clsid");
@@ -132,5 +132,5 @@ void TestClassId::readRegistryStringFallsBackByWhatIsMissing() {
              QStringLiteral("x"));
 }
 
-QTEST_GUILESS_MAIN(TestClassId)
-#include "test_class_id.moc"
+QTEST_GUILESS_MAIN(TestRegistryLookup)
+#include "test_registry_lookup.moc"

@@ -1,0 +1,7 @@
+#include "logging.h"
+
+namespace kova {
+
+Q_LOGGING_CATEGORY(kovaLog, "kova", QtWarningMsg)
+
+} // namespace kova
