@@ -34,6 +34,12 @@ configure() {
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOVA_WERROR=ON "$@" >/dev/null
 }
 
+# The includes keep the layers (the compiler checks those between folders,
+# this the rest); also quick, before the long builds.
+echo "== layers (scripts/check-layers.py)"
+configure "$main_dir"
+python3 scripts/check-layers.py "$main_dir"
+
 echo "== sanitizer build ($asan_dir/)"
 configure "$asan_dir" -DKOVA_SANITIZE=ON
 ninja -C "$asan_dir" -j "$jobs"
