@@ -30,7 +30,7 @@ exit_traps() {
 exit_cleanup() {
   local status=$?
   set +e
-  if ((status != 0)) && [[ -n ${E2E_OWN_DISPLAY:-} ]]; then
+  if ((status != 0 && status != E2E_SKIP)) && [[ -n ${E2E_OWN_DISPLAY:-} ]]; then
     screenshot "failure" >/dev/null 2>&1
     dump_logs
   fi
@@ -87,6 +87,14 @@ register_desktop_icon_component() {
 fail() {
   echo "FAIL ($E2E_NAME): $*" >&2
   exit 1
+}
+
+# skip REASON: this machine cannot run the test (a tool, a mount, a server is
+# missing): the skip code the tests' SKIP_RETURN_CODE names, never a pass.
+E2E_SKIP=77
+skip() {
+  echo "SKIP ($E2E_NAME): $*"
+  exit "$E2E_SKIP"
 }
 
 # wait_until DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it

@@ -3,6 +3,7 @@
 #include "platform/tray_icon.h"
 #include "shellext/component_names.h"
 #include "support/fake_platform.h"
+#include "support/skip.h"
 #include "support/temp_home.h"
 
 #include <QFile>
@@ -70,7 +71,7 @@ private:
 void TestComponentGsettings::initTestCase() {
     if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("glib-compile-schemas")).isEmpty())
-        QSKIP("gsettings and glib-compile-schemas (libglib2.0-bin) are needed");
+        KOVA_SKIP_PROGRAM("gsettings and glib-compile-schemas (libglib2.0-bin) are needed");
     QFile xml(schemas_.filePath(QStringLiteral("org.gnome.shell.extensions.ding.gschema.xml")));
     QVERIFY(xml.open(QIODevice::WriteOnly));
     xml.write(kSchema);
@@ -110,5 +111,5 @@ void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
     QVERIFY(QFile::exists(home.file(QStringLiteral("config/glib-2.0/settings/keyfile"))));
 }
 
-QTEST_MAIN(TestComponentGsettings)
+KOVA_TEST_MAIN(TestComponentGsettings)
 #include "test_component_gsettings.moc"

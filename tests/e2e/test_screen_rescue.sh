@@ -7,8 +7,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../../scripts/lib/note_files.sh"
 e2e_init "$1"
 if [[ ! -x /usr/bin/Xorg || ! -f /usr/lib/xorg/modules/drivers/dummy_drv.so ]]; then
-  echo "SKIP: Xorg with the dummy driver is not installed (xserver-xorg-video-dummy)"
-  exit 0
+  skip "Xorg with the dummy driver is not installed (xserver-xorg-video-dummy)"
 fi
 
 cat >"$E2E_DIR/xorg.conf" <<'CONF'

@@ -4,6 +4,7 @@
 #include "expected_texts.h"
 #include "mail_fakes.h"
 #include "support/fake_platform.h"
+#include "support/skip.h"
 
 #include <QTest>
 
@@ -44,7 +45,7 @@ private slots:
                              {u"one"_s, u"onepw"_s, kOne},
                              {u"three"_s, u"threepw"_s, kThree}},
                             &why))
-            QSKIP(qPrintable(u"no local Dovecot: "_s + why));
+            KOVA_SKIP_PROGRAM(qPrintable(u"no local Dovecot: "_s + why));
     }
     void cleanupTestCase() { server_.reset(); }
 
@@ -102,5 +103,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMailDovecot)
+KOVA_TEST_GUILESS_MAIN(TestMailDovecot)
 #include "test_mail_dovecot.moc"
