@@ -3,6 +3,7 @@
 #include "platform/tray_icon.h"
 #include "shellext/component_names.h"
 #include "support/fake_platform.h"
+#include "support/running_program.h"
 #include "support/skip.h"
 #include "support/temp_home.h"
 
@@ -83,10 +84,10 @@ void TestComponentGsettings::initTestCase() {
 }
 
 void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
-    test::TempHome home; // also the keyfile's XDG_CONFIG_HOME
-    test::FakePlatform platform;
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    test::RunningProgram run; // its home also the keyfile's XDG_CONFIG_HOME
+    QVERIFY(run.started);
+    Form1& form = run.form;
+    const test::FakePlatform& platform = run.platform;
     runLoaderStarts(platform, 0);
     QCOMPARE(iconSize(), QStringLiteral("'small'")); // "0" with the first-run b6 "1"
 
@@ -108,7 +109,7 @@ void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
     runLoaderStarts(platform, before);
     QCOMPARE(platform.started.size(), before + 1);
     QCOMPARE(iconSize(), QStringLiteral("'large'"));
-    QVERIFY(QFile::exists(home.file(QStringLiteral("config/glib-2.0/settings/keyfile"))));
+    QVERIFY(QFile::exists(run.home.file(QStringLiteral("config/glib-2.0/settings/keyfile"))));
 }
 
 KOVA_TEST_MAIN(TestComponentGsettings)
