@@ -21,7 +21,7 @@ full_disk_cleanup() {
     umount "$full_disk" 2>/dev/null || umount -l "$full_disk"
   fi
   (exit "$status")
-  e2e_cleanup
+  exit_cleanup
 }
 trap full_disk_cleanup EXIT
 

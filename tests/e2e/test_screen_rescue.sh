@@ -42,6 +42,7 @@ E2E_PIDS+=($!)
 wait_until "Xorg to report its display" grep -q '[0-9]' "$E2E_DIR/display"
 export DISPLAY=:$(tr -dc '0-9' <"$E2E_DIR/display")
 E2E_OWN_DISPLAY=$DISPLAY
+start_session_bus
 start_tray
 
 # A note at (1500, 300), right of where a 1024-pixel screen ends.
