@@ -7,8 +7,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libx11-dev
-  # the C++ layout check of scripts/test.sh
-  clang-format
+  # the C++ layout and layer checks of scripts/test.sh
+  clang-format python3
   # Japanese texts: Qt's own dialogs and a font to draw them
   qt6-translations-l10n fonts-ipafont-gothic
   # a virtual display with a tray host and a window manager

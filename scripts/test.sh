@@ -34,12 +34,29 @@ configure() {
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOVA_WERROR=ON "$@" >/dev/null
 }
 
+# The includes keep the layers (the compiler checks those between folders,
+# this the rest); also quick, before the long builds.
+echo "== layers (scripts/check-layers.py)"
+configure "$main_dir"
+python3 scripts/check-layers.py "$main_dir"
+
+# Every test runs in a folder of its own (tests/run_test.sh), here inside
+# one of this run's: what is left in it after the tests, or still running
+# with a test's mark, is reported at the end.
+# shellcheck source=lib/leftovers.sh
+source scripts/lib/leftovers.sh
+tests_tmp=$(mktemp -d "${TMPDIR:-/tmp}/kova-tests.XXXXXX")
+chmod 0711 "$tests_tmp"
+log=$(mktemp)
+trap 'rm -f "$log"; remove_folder "$tests_tmp"' EXIT
+
 echo "== sanitizer build ($asan_dir/)"
 configure "$asan_dir" -DKOVA_SANITIZE=ON
 ninja -C "$asan_dir" -j "$jobs"
 # A failure here is reported at the end, after the main run.
 asan_status=0
-ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1} \
+TMPDIR=$tests_tmp ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
+  UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1} \
   ctest --test-dir "$asan_dir" -LE e2e "${ctest_options[@]}" ||
   asan_status=$?
 
@@ -47,12 +64,27 @@ echo "== main build ($main_dir/)"
 configure "$main_dir"
 ninja -C "$main_dir" -j "$jobs"
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
 status=0
-ctest --test-dir "$main_dir" "${ctest_options[@]}" 2>&1 | tee "$log" || status=$?
+TMPDIR=$tests_tmp ctest --test-dir "$main_dir" "${ctest_options[@]}" 2>&1 | tee "$log" ||
+  status=$?
 summary=$(grep -E '^[0-9]+% tests passed' "$log" | tail -n 1 || true)
 echo
+
+# The watchdog of a test killed at its time limit may still be at work.
+for ((i = 0; i < 50; i++)); do
+  [[ -z $(marked_processes "$tests_tmp/") && -z $(ls -A "$tests_tmp") ]] && break
+  sleep 0.1
+done
+mapfile -t leftovers < <(marked_processes "$tests_tmp/")
+if ((${#leftovers[@]} > 0)) || [[ -n $(ls -A "$tests_tmp") ]]; then
+  echo "The tests left behind (now taken away):"
+  describe_processes "${leftovers[@]}" | sed 's/^/  process /'
+  ls -A "$tests_tmp" | sed 's/^/  folder /'
+  end_processes "${leftovers[@]}"
+  ((status != 0)) || status=1
+else
+  echo "The tests left no process and no folder behind."
+fi
 if ((asan_status != 0)); then
   echo "The sanitizer run FAILED (see above)."
   ((status != 0)) || status=$asan_status

@@ -1,9 +1,11 @@
 # shellcheck shell=bash
 # A private Dovecot POP3 server on 127.0.0.1 for trying the mail checker by
-# hand or from end-to-end tests (Debian's dovecot-pop3d; needs root). The C++
-# tests use tests/mail/dovecot_server.h, which writes the same configuration.
+# hand or from end-to-end tests (Debian's dovecot-pop3d; needs root). Its
+# configuration is dovecot.conf.in, which tests/mail/dovecot_server.h (the
+# C++ tests' server) fills in too.
 #
 #   source scripts/lib/dovecot.sh
+#   dovecot_unavailable && exit     # prints why it cannot run here
 #   start_dovecot DIR PORT          # DIR: an empty folder of its own
 #   add_mailbox DIR USER PASSWORD [MESSAGES]   # MESSAGES small test messages
 #   ...                             # POP3 on 127.0.0.1:PORT
@@ -13,6 +15,20 @@
 # throw-away test accounts only.
 
 DOVECOT_PID=""
+DOVECOT_TEMPLATE=$(dirname "${BASH_SOURCE[0]}")/dovecot.conf.in
+
+# True, with the reason, when this machine cannot run a private Dovecot.
+dovecot_unavailable() {
+  if [[ ! -x /usr/sbin/dovecot ]]; then
+    echo "dovecot is not installed (apt-get install dovecot-pop3d)"
+  elif [[ $(id -u) -ne 0 ]]; then
+    echo "a private dovecot needs root"
+  elif ! getent passwd dovecot dovenull >/dev/null || ! getent group dovecot >/dev/null; then
+    echo "the dovecot and dovenull users are missing"
+  else
+    return 1
+  fi
+}
 
 add_mailbox() {
   local dir=$1 user=$2 password=$3 count=${4:-0} n
@@ -29,9 +45,9 @@ add_mailbox() {
 }
 
 start_dovecot() {
-  local dir=$1 port=$2 i
-  if [[ ! -x /usr/sbin/dovecot ]]; then
-    echo "dovecot is not installed (apt-get install dovecot-pop3d)" >&2
+  local dir=$1 port=$2 i why
+  if why=$(dovecot_unavailable); then
+    echo "$why" >&2
     return 1
   fi
   mkdir -p "$dir/mail"
@@ -39,44 +55,13 @@ start_dovecot() {
   touch "$dir/users"
   chown root:dovecot "$dir/users"
   chmod 0640 "$dir/users"
-  cat >"$dir/dovecot.conf" <<CONF
-base_dir = $dir/base
-state_dir = $dir/state
-log_path = $dir/dovecot.log
-protocols = pop3
-listen = 127.0.0.1
-ssl = no
-disable_plaintext_auth = no
-auth_mechanisms = plain login
-auth_failure_delay = 0
-first_valid_uid = 1
-default_internal_user = dovecot
-default_internal_group = dovecot
-default_login_user = dovenull
-mail_location = maildir:~/Maildir
-passdb {
-  driver = passwd-file
-  args = scheme=PLAIN username_format=%u $dir/users
-}
-userdb {
-  driver = static
-  args = uid=dovecot gid=dovecot home=$dir/mail/%u
-}
-service pop3-login {
-  chroot =
-  inet_listener pop3 {
-    address = 127.0.0.1
-    port = $port
-  }
-}
-# Without it a failed login makes the next ones wait up to 15 s.
-service anvil {
-  chroot =
-  unix_listener anvil-auth-penalty {
-    mode = 0
-  }
-}
-CONF
+  local conf
+  conf=$(<"$DOVECOT_TEMPLATE")
+  conf=${conf//@DIR@/$dir}
+  conf=${conf//@PORT@/$port}
+  conf=${conf//@SSL@/ssl = no}
+  conf=${conf//@TLS_LISTENER@/}
+  printf '%s\n' "$conf" >"$dir/dovecot.conf"
   # The log process keeps the output it starts with: a file, not the caller's.
   /usr/sbin/dovecot -F -c "$dir/dovecot.conf" >"$dir/output.log" 2>&1 &
   DOVECOT_PID=$!

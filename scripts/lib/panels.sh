@@ -2,18 +2,8 @@
 # Real status-notifier panels on the private display of scripts/lib/xserver.sh
 # (sourced first), each with nothing but its tray, across the top of the
 # screen: LXQt's (status-notifier items only) and Xfce's (those and XEmbed
-# icons in one tray); a private session bus; what their watcher holds, read
-# with gdbus. For the end-to-end tests and the idle benchmark.
-
-start_session_bus() {
-  local file=$E2E_DIR/bus.address
-  : >"$file"
-  dbus-daemon --session --nofork --print-address=1 >"$file" 2>"$E2E_DIR/dbus.log" &
-  E2E_PIDS+=($!)
-  wait_until "the session bus" grep -q . "$file"
-  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$file")
-  export DBUS_SESSION_BUS_ADDRESS
-}
+# icons in one tray), on the private session bus of start_session_bus
+# (scripts/lib/xserver.sh); what their watcher holds, read with gdbus. For the end-to-end tests and the idle benchmark.
 
 # start_panel lxqt|xfce: its pid in PANEL_PID, once its host is registered.
 start_panel() {

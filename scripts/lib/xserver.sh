@@ -30,7 +30,7 @@ exit_traps() {
 exit_cleanup() {
   local status=$?
   set +e
-  if ((status != 0)) && [[ -n ${E2E_OWN_DISPLAY:-} ]]; then
+  if ((status != 0 && status != E2E_SKIP)) && [[ -n ${E2E_OWN_DISPLAY:-} ]]; then
     screenshot "failure" >/dev/null 2>&1
     dump_logs
   fi
@@ -89,6 +89,14 @@ fail() {
   exit 1
 }
 
+# skip REASON: this machine cannot run the test (a tool, a mount, a server is
+# missing): the skip code the tests' SKIP_RETURN_CODE names, never a pass.
+E2E_SKIP=77
+skip() {
+  echo "SKIP ($E2E_NAME): $*"
+  exit "$E2E_SKIP"
+}
+
 # wait_until DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it
 # succeeds; fails after E2E_TIMEOUT seconds.
 wait_until() {
@@ -139,7 +147,8 @@ exit_status_of() {
 # --- the X display ---------------------------------------------------------
 
 # start_x [--wm] [--no-tray]: a private Xvfb with trayer as the tray host (and openbox as
-# window manager with --wm). Sets DISPLAY.
+# window manager with --wm), and a private session bus when E2E_SESSION_BUS is
+# set. Sets DISPLAY.
 start_x() {
   local display_file=$E2E_DIR/display
   : >"$display_file"
@@ -165,6 +174,22 @@ start_x() {
     wait_until "openbox to manage the screen" window_manager_running
   fi
   [[ -z $tray ]] || start_tray
+  [[ -z ${E2E_SESSION_BUS:-} ]] || start_session_bus
+}
+
+# start_session_bus: a private session bus for what runs on the display,
+# once. Without one, D-Bus autolaunches a bus (dbus-launch) that outlives the
+# caller.
+start_session_bus() {
+  [[ -n ${E2E_BUS_PID:-} ]] && return 0
+  local file=$E2E_DIR/bus.address
+  : >"$file"
+  dbus-daemon --session --nofork --print-address=1 >"$file" 2>"$E2E_DIR/dbus.log" &
+  E2E_BUS_PID=$!
+  E2E_PIDS+=("$E2E_BUS_PID")
+  wait_until "the session bus" grep -q . "$file"
+  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$file")
+  export DBUS_SESSION_BUS_ADDRESS
 }
 
 # start_tray: trayer as the tray host; its pid in TRAY_PID.

@@ -1,8 +1,7 @@
 #include "core/main_window.h"
 #include "core/tray_menus.h"
 
-#include "support/fake_platform.h"
-#include "support/temp_home.h"
+#include "support/running_program.h"
 
 #include <QAction>
 #include <QFile>
@@ -94,11 +93,9 @@ private slots:
     }
 
     void trayMenuTableMatchesTheMenuAfterAFreshStart() {
-        kova::test::TempHome home;
-        kova::test::FakePlatform platform;
-        kova::Form1 form;
-        QVERIFY(form.Form_Load({}));
-        const QString diff = mismatch(form.menus().mnu, KOVA_TRAY_MENU_TABLE);
+        kova::test::RunningProgram run;
+        QVERIFY(run.started);
+        const QString diff = mismatch(run.form.menus().mnu, KOVA_TRAY_MENU_TABLE);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 

@@ -5,8 +5,7 @@
 #include "platform/twips_and_numbers.h"
 #include "settings/settings_dialog.h"
 
-#include "support/fake_platform.h"
-#include "support/temp_home.h"
+#include "support/running_program.h"
 
 #include <QScreen>
 #include <QTest>
@@ -22,17 +21,16 @@ class TestScreenRescue : public QObject {
     Q_OBJECT
 private slots:
     void noteGoesOntoAScreenWhenItsOwnIsUnpluggedAndBackWhenItReturns() {
-        test::TempHome home;
-        test::FakePlatform platform;
         FixedScreenAreas screens({kLeft, kRight});
+        test::RunningProgram run(test::RunningProgram::Later);
         // A note on the right-hand monitor at (2400, 300).
         const QByteArray fields = "\"Sans\"\r\n\"9\"\r\n\"False\"\r\n\"False\"\r\n\"&HFFFFFF\"\r\n"
                                   "\"&H0\"\r\n\"True\"\r\n\"4500\"\r\n\"36000\"\r\n\"\"\r\n\"\"\r\n"
                                   "\"\"\r\n\"\"\r\n\"\"\r\n\"False\"\r\n";
-        home.write("KovaShell0.hsn", fields);
-        home.write("KovaShell0.log", "memo\r\n");
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
+        run.home.write("KovaShell0.hsn", fields);
+        run.home.write("KovaShell0.log", "memo\r\n");
+        QVERIFY(run.start());
+        Form1& form = run.form;
         Form5a* note = form.notes().NoteWindows(1);
         QVERIFY(note != nullptr);
         QCOMPARE(note->pos(), QPoint(2400, 300));
@@ -43,7 +41,7 @@ private slots:
         QCOMPARE(note->pos().y(), 300);
         // The files keep the place the user chose.
         QCOMPARE(note->leftTwips(), 36000);
-        QCOMPARE(home.read("KovaShell0.hsn"), fields);
+        QCOMPARE(run.home.read("KovaShell0.hsn"), fields);
 
         screens.set({kLeft, kRight}); // and plugged in again, as Qt tells it
         QScreen* screen = QGuiApplication::primaryScreen();
@@ -52,11 +50,10 @@ private slots:
     }
 
     void dialogsOffEveryScreenComeBack() {
-        test::TempHome home;
-        test::FakePlatform platform;
         FixedScreenAreas screens({kLeft, kRight});
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
+        test::RunningProgram run;
+        QVERIFY(run.started);
+        Form1& form = run.form;
         form.openSettings(0);
         QWidget* dialog = form.settingsDialog();
         dialog->move(2500, 200);

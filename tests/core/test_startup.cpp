@@ -9,6 +9,7 @@
 #include "platform/settings.h"
 
 #include "support/fake_platform.h"
+#include "support/running_program.h"
 #include "support/temp_home.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@ using kova::Form1;
 using kova::ReadSetting;
 using kova::SettingsFileExists;
 using kova::WriteSetting;
+using kova::test::RunningProgram;
 
 namespace {
 
@@ -52,7 +54,8 @@ QByteArray goldenFirstRunFile() {
     return file.readAll();
 }
 
-// A start in a fresh data folder with every message box answered by the double.
+// A data folder for starts one after the other, every message box answered
+// by the double.
 struct Session {
     kova::test::TempHome home;
     kova::test::FakePlatform platform;
@@ -68,21 +71,20 @@ private slots:
     }
 
     void firstStartWritesExactlyTheFirstRunValuesInOrder() {
-        Session s;
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
+        RunningProgram run;
+        QVERIFY(run.started);
         const QString mailer = kova::defaultMailer();
         QVERIFY(!mailer.isEmpty());
-        QCOMPARE(s.home.read("KovaShell.ini"), firstRunFile(mailer));
-        QVERIFY(s.platform.messages.isEmpty());
-        QVERIFY(!form.hasEnded());
+        QCOMPARE(run.home.read("KovaShell.ini"), firstRunFile(mailer));
+        QVERIFY(run.platform.messages.isEmpty());
+        QVERIFY(!run.form.hasEnded());
     }
 
     // A save killed before its rename leaves "<name>.kova-save.XXXXXX" behind
     // (it may hold a password): the next start takes those of our own files
     // away, and nothing else: not the user's own copies either.
     void startRemovesWhatKilledSavesOfOursLeftAndNothingElse() {
-        Session s;
+        RunningProgram run(RunningProgram::Later);
         const QStringList ours = {
             "KovaShell.ini.kova-save.CaeQkL", "KovaShell7.hsn.kova-save.x1Y2z3",
             "KovaShell100.log.kova-save.QwErTy", "config/KovaShell/registry.reg.kova-save.AbCdEf",
@@ -97,15 +99,14 @@ private slots:
                                     "KovaShell.ini.2024v1",
                                     "KovaShell3.log.before",
                                     "config/KovaShell/registry.reg.saved"};
-        QDir().mkpath(s.home.file("config/autostart"));
+        QDir().mkpath(run.home.file("config/autostart"));
         for (const QString& name : ours + others)
-            s.home.write(name, "x");
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
+            run.home.write(name, "x");
+        QVERIFY(run.start());
         for (const QString& name : ours)
-            QVERIFY2(!QFileInfo::exists(s.home.file(name)), qPrintable(name));
+            QVERIFY2(!QFileInfo::exists(run.home.file(name)), qPrintable(name));
         for (const QString& name : others)
-            QVERIFY2(QFileInfo::exists(s.home.file(name)), qPrintable(name));
+            QVERIFY2(QFileInfo::exists(run.home.file(name)), qPrintable(name));
     }
 
     void deletedSettingsFileIsRecreatedOnTheNextStart() {
@@ -124,13 +125,11 @@ private slots:
     }
 
     void existingSettingsFileIsNotCompleted() {
-        Session s;
-        s.home.write("KovaShell.ini", "[a1]\r\nb7=True\r\n");
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
+        RunningProgram run("[a1]\r\nb7=True\r\n");
+        QVERIFY(run.started);
         QCOMPARE(ReadSetting("a1", "b7"), u"True"_s);
         QCOMPARE(ReadSetting("desktop", "click"), u"0"_s);
-        const QByteArray file = s.home.read("KovaShell.ini");
+        const QByteArray file = run.home.read("KovaShell.ini");
         for (const char* absent : {"b01=", "b8=", "Mailler=", "[Fusen]", "[kmc]", "FontName="})
             QVERIFY2(!file.contains(absent), absent);
         QVERIFY(file.startsWith("[a1]\r\nb7=True\r\n"));
@@ -144,33 +143,30 @@ private slots:
     }
     void everyStartResetsTheDesktopIconCommand() {
         QFETCH(QByteArray, stored);
-        Session s;
-        s.home.write("KovaShell.ini", "[desktop]\r\nclick=" + stored + "\r\n[a1]\r\nb7=True\r\n");
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
+        RunningProgram run("[desktop]\r\nclick=" + stored + "\r\n[a1]\r\nb7=True\r\n");
+        QVERIFY(run.started);
         // The settings dialog's hidden load and unload also keeps its place.
-        QCOMPARE(s.home.read("KovaShell.ini"),
+        QCOMPARE(run.home.read("KovaShell.ini"),
                  QByteArray("[desktop]\r\nclick=0\r\n[a1]\r\nb7=True\r\n"
                             "[Option]\r\nTop=0\r\nLeft=0\r\n"));
     }
 
     void secondCopyShowsTheMessageOnceAndEnds() {
-        Session s;
-        Form1 first;
-        QVERIFY(first.Form_Load({}));
-        first.desktopIcon().mnuIcon_Click(1);
-        const QByteArray before = s.home.read("KovaShell.ini");
+        RunningProgram first;
+        QVERIFY(first.started);
+        first.form.desktopIcon().mnuIcon_Click(1);
+        const QByteArray before = first.home.read("KovaShell.ini");
 
         Form1 second;
         QSignalSpy ended(&second, &Form1::ended);
         QVERIFY(!second.Form_Load({}));
-        QCOMPARE(s.platform.messages, QStringList{kAlreadyOpen});
-        QCOMPARE(s.platform.messageButtons, QList<kova::Buttons>{kova::Buttons::Ok});
+        QCOMPARE(first.platform.messages, QStringList{kAlreadyOpen});
+        QCOMPARE(first.platform.messageButtons, QList<kova::Buttons>{kova::Buttons::Ok});
         QCOMPARE(ended.count(), 1);
         QVERIFY(second.hasEnded());
         // The first copy runs on untouched: its click value was not reset.
-        QVERIFY(!first.hasEnded());
-        QCOMPARE(s.home.read("KovaShell.ini"), before);
+        QVERIFY(!first.form.hasEnded());
+        QCOMPARE(first.home.read("KovaShell.ini"), before);
         QCOMPARE(ReadSetting("desktop", "click"), u"2"_s);
     }
 
@@ -187,27 +183,26 @@ private slots:
     }
 
     void startsWhenTheDataFolderCannotBeWritten() {
-        Session s;
+        RunningProgram run(RunningProgram::Later);
         QTemporaryDir runtime;
         const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
         const QByteArray savedHome = qgetenv("KOVASHELL_HOME");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         // A file stands where the data folder should be (as unusable as read-only media).
-        s.home.write("blocked", "x");
-        qputenv("KOVASHELL_HOME", QFile::encodeName(s.home.file("blocked")));
+        run.home.write("blocked", "x");
+        qputenv("KOVASHELL_HOME", QFile::encodeName(run.home.file("blocked")));
         const auto restore = qScopeGuard([&] {
             qputenv("XDG_RUNTIME_DIR", savedRuntime);
             qputenv("KOVASHELL_HOME", savedHome);
         });
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
-        QVERIFY(s.platform.messages.isEmpty());
+        QVERIFY(run.start());
+        QVERIFY(run.platform.messages.isEmpty());
         QVERIFY(!SettingsFileExists());
         QCOMPARE(ReadSetting("a1", "b7"), QString());
         // Still one copy only.
         Form1 second;
         QVERIFY(!second.Form_Load({}));
-        QCOMPARE(s.platform.messages, QStringList{kAlreadyOpen});
+        QCOMPARE(run.platform.messages, QStringList{kAlreadyOpen});
     }
 
     void mailTimerFollowsTheIntervalSetting_data() {
@@ -222,13 +217,10 @@ private slots:
     void mailTimerFollowsTheIntervalSetting() {
         QFETCH(QByteArray, file);
         QFETCH(bool, active);
-        Session s;
-        if (!file.isEmpty())
-            s.home.write("KovaShell.ini", file);
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
-        QCOMPARE(form.mailMinuteTimer().isActive(), active);
-        QCOMPARE(form.mailMinuteTimer().interval(), 60000);
+        RunningProgram run(file);
+        QVERIFY(run.started);
+        QCOMPARE(run.form.mailMinuteTimer().isActive(), active);
+        QCOMPARE(run.form.mailMinuteTimer().interval(), 60000);
     }
 
     void exitFromTheMenuAsksForLargeIconsAndEnds_data() {
@@ -239,61 +231,57 @@ private slots:
     }
     void exitFromTheMenuAsksForLargeIconsAndEnds() {
         QFETCH(bool, mailBusy);
-        Session s;
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
-        form.mailChecker().setMailBusy(mailBusy);
-        QSignalSpy ended(&form, &Form1::ended);
-        const auto startsBefore = s.platform.started.size();
-        form.menus().MnuEnd->trigger();
+        RunningProgram run;
+        QVERIFY(run.started);
+        run.form.mailChecker().setMailBusy(mailBusy);
+        QSignalSpy ended(&run.form, &Form1::ended);
+        const auto startsBefore = run.platform.started.size();
+        run.form.menus().MnuEnd->trigger();
         QCOMPARE(ReadSetting("desktop", "click"), u"1"_s);
         // The component sees the large-icon command before the program goes.
-        QCOMPARE(s.platform.started.size(), startsBefore + 1);
+        QCOMPARE(run.platform.started.size(), startsBefore + 1);
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.first().first().toInt(), 0);
-        QCOMPARE(s.platform.beeps, 0);
-        QVERIFY(!form.mailMinuteTimer().isActive());
+        QCOMPARE(run.platform.beeps, 0);
+        QVERIFY(!run.form.mailMinuteTimer().isActive());
     }
 
     void closeRequestIsRefusedWithABeepWhileMailIsBusy() {
-        Session s;
-        s.home.write("KovaShell.ini", "[a1]\r\nb5=15\r\n");
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
-        QSignalSpy ended(&form, &Form1::ended);
-        form.mailChecker().setMailBusy(true);
-        form.closeRequest();
-        QCOMPARE(s.platform.beeps, 1);
+        RunningProgram run("[a1]\r\nb5=15\r\n");
+        QVERIFY(run.started);
+        QSignalSpy ended(&run.form, &Form1::ended);
+        run.form.mailChecker().setMailBusy(true);
+        run.form.closeRequest();
+        QCOMPARE(run.platform.beeps, 1);
         QCOMPARE(ended.count(), 0);
-        QVERIFY(!form.hasEnded());
-        QVERIFY(form.mailMinuteTimer().isActive());
+        QVERIFY(!run.form.hasEnded());
+        QVERIFY(run.form.mailMinuteTimer().isActive());
 
         // Once the check is over the same request ends the program, without writing.
-        form.mailChecker().setMailBusy(false);
-        const QByteArray before = s.home.read("KovaShell.ini");
-        form.closeRequest();
-        QCOMPARE(s.platform.beeps, 1);
+        run.form.mailChecker().setMailBusy(false);
+        const QByteArray before = run.home.read("KovaShell.ini");
+        run.form.closeRequest();
+        QCOMPARE(run.platform.beeps, 1);
         QCOMPARE(ended.count(), 1);
-        QCOMPARE(s.home.read("KovaShell.ini"), before);
+        QCOMPARE(run.home.read("KovaShell.ini"), before);
     }
 
     void sessionEndEndsTheProgramUnlessMailIsBusy() {
-        Session s;
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
-        QSignalSpy ended(&form, &Form1::ended);
+        RunningProgram run;
+        QVERIFY(run.started);
+        QSignalSpy ended(&run.form, &Form1::ended);
         int cancels = 0;
-        form.mailChecker().setMailBusy(true);
-        form.sessionEnding(true, [&cancels] { ++cancels; });
-        QCOMPARE(s.platform.beeps, 1);
+        run.form.mailChecker().setMailBusy(true);
+        run.form.sessionEnding(true, [&cancels] { ++cancels; });
+        QCOMPARE(run.platform.beeps, 1);
         QCOMPARE(cancels, 1);
-        QVERIFY(!form.hasEnded());
+        QVERIFY(!run.form.hasEnded());
 
-        form.mailChecker().setMailBusy(false);
-        form.sessionEnding(true, [&cancels] { ++cancels; });
+        run.form.mailChecker().setMailBusy(false);
+        run.form.sessionEnding(true, [&cancels] { ++cancels; });
         QCOMPARE(cancels, 1);
         QCOMPARE(ended.count(), 1);
-        QVERIFY(form.hasEnded());
+        QVERIFY(run.form.hasEnded());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "platform/settings.h"
 
 #include "support/fake_platform.h"
+#include "support/running_program.h"
 #include "support/temp_home.h"
 
 #include <QApplication>
@@ -114,13 +115,11 @@ private slots:
     }
 
     void trayAtStartMeansNoHandle() {
-        test::TempHome home;
-        test::FakePlatform platform;
-        Form1 form;
-        form.setTrayWait(10);
-        QVERIFY(form.Form_Load({}));
+        test::RunningProgram run(test::RunningProgram::Later);
+        run.form.setTrayWait(10);
+        QVERIFY(run.start());
         QTest::qWait(50);
-        QVERIFY(form.trayHandle() == nullptr);
+        QVERIFY(run.form.trayHandle() == nullptr);
     }
 };
 

@@ -4,6 +4,8 @@
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
 #include "support/fake_platform.h"
+#include "support/running_program.h"
+#include "support/skip.h"
 #include "support/temp_home.h"
 
 #include <QFile>
@@ -71,7 +73,7 @@ private:
 void TestComponentGsettings::initTestCase() {
     if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("glib-compile-schemas")).isEmpty())
-        QSKIP("gsettings and glib-compile-schemas (libglib2.0-bin) are needed");
+        KOVA_SKIP_PROGRAM("gsettings and glib-compile-schemas (libglib2.0-bin) are needed");
     QFile xml(schemas_.filePath(QStringLiteral("org.gnome.shell.extensions.ding.gschema.xml")));
     QVERIFY(xml.open(QIODevice::WriteOnly));
     xml.write(kSchema);
@@ -83,10 +85,10 @@ void TestComponentGsettings::initTestCase() {
 }
 
 void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
-    test::TempHome home; // also the keyfile's XDG_CONFIG_HOME
-    test::FakePlatform platform;
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    test::RunningProgram run; // its home also the keyfile's XDG_CONFIG_HOME
+    QVERIFY(run.started);
+    Form1& form = run.form;
+    const test::FakePlatform& platform = run.platform;
     runLoaderStarts(platform, 0);
     QCOMPARE(iconSize(), QStringLiteral("'small'")); // "0" with the first-run b6 "1"
 
@@ -108,8 +110,8 @@ void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
     runLoaderStarts(platform, before);
     QCOMPARE(platform.started.size(), before + 1);
     QCOMPARE(iconSize(), QStringLiteral("'large'"));
-    QVERIFY(QFile::exists(home.file(QStringLiteral("config/glib-2.0/settings/keyfile"))));
+    QVERIFY(QFile::exists(run.home.file(QStringLiteral("config/glib-2.0/settings/keyfile"))));
 }
 
-QTEST_MAIN(TestComponentGsettings)
+KOVA_TEST_MAIN(TestComponentGsettings)
 #include "test_component_gsettings.moc"

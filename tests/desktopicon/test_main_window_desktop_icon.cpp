@@ -4,8 +4,7 @@
 #include "desktopicon/desktop_icon_extension.h"
 #include "platform/settings.h"
 #include "platform/tray_icon.h"
-#include "support/fake_platform.h"
-#include "support/temp_home.h"
+#include "support/running_program.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -45,11 +44,11 @@ private slots:
 };
 
 void TestMainWindowDesktopIcon::everyCommandIsWrittenBeforeTheComponentActs() {
-    test::TempHome home;
-    test::FakePlatform platform;
+    test::RunningProgram run;
     QStringList seen; // the command each start of the loader would read
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    QVERIFY(run.started);
+    Form1& form = run.form;
+    const test::FakePlatform& platform = run.platform;
     WriteSetting(QStringLiteral("a1"), QStringLiteral("b7"), QStringLiteral("True"));
     const auto record = [&] {
         for (qsizetype i = seen.size(); i < toolsStarted(platform).size(); ++i)
@@ -77,13 +76,13 @@ void TestMainWindowDesktopIcon::everyCommandIsWrittenBeforeTheComponentActs() {
 }
 
 void TestMainWindowDesktopIcon::firstStartAsksOnceRegistersOnceAndGoesOn() {
-    test::TempHome home(test::TempHome::Unregistered);
-    test::FakePlatform platform;
+    test::RunningProgram run(test::RunningProgram::Later, test::TempHome::Unregistered);
+    test::FakePlatform& platform = run.platform;
+    Form1& form = run.form;
     platform.onStartAndWait = [](const QString&, const QStringList& args) {
         registerComponent(RegistryStore(), args.last());
     };
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    QVERIFY(run.start());
     QCOMPARE(platform.messages, QStringList{kAsk});
     QCOMPARE(toolsStarted(platform),
              (QStringList{component::kRegistrationTool, component::kLoaderTool}));
@@ -95,12 +94,12 @@ void TestMainWindowDesktopIcon::firstStartAsksOnceRegistersOnceAndGoesOn() {
 }
 
 void TestMainWindowDesktopIcon::declinedInstallEndsTheStartUpBeforeTheTrayIcon() {
-    test::TempHome home(test::TempHome::Unregistered);
-    test::FakePlatform platform;
+    test::RunningProgram run(test::RunningProgram::Later, test::TempHome::Unregistered);
+    test::FakePlatform& platform = run.platform;
+    Form1& form = run.form;
     platform.answers = {Answer::No};
-    Form1 form;
     QSignalSpy ended(&form, &Form1::ended);
-    QVERIFY(!form.Form_Load({}));
+    QVERIFY(!run.start());
     QVERIFY(form.hasEnded());
     QCOMPARE(ended.size(), 1);
     QCOMPARE(platform.messages, QStringList{kAsk});
@@ -109,10 +108,10 @@ void TestMainWindowDesktopIcon::declinedInstallEndsTheStartUpBeforeTheTrayIcon()
 }
 
 void TestMainWindowDesktopIcon::componentGoneWhileRunningAsksAndNoEndsTheProgram() {
-    test::TempHome home;
-    test::FakePlatform platform;
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    test::RunningProgram run;
+    test::FakePlatform& platform = run.platform;
+    Form1& form = run.form;
+    QVERIFY(run.started);
     unregisterComponent(RegistryStore());
     platform.answers = {Answer::No};
     QSignalSpy ended(&form, &Form1::ended);
@@ -123,10 +122,10 @@ void TestMainWindowDesktopIcon::componentGoneWhileRunningAsksAndNoEndsTheProgram
 }
 
 void TestMainWindowDesktopIcon::argumentsKeepEveryCallWithoutEffect() {
-    test::TempHome home(test::TempHome::Unregistered);
-    test::FakePlatform platform;
-    Form1 form;
-    QVERIFY(form.Form_Load({QStringLiteral("\"%1\"").arg(component::kClassId)}));
+    test::RunningProgram run(test::RunningProgram::Later, test::TempHome::Unregistered);
+    const test::FakePlatform& platform = run.platform;
+    Form1& form = run.form;
+    QVERIFY(run.start({QStringLiteral("\"%1\"").arg(component::kClassId)}));
     WriteSetting(QStringLiteral("a1"), QStringLiteral("b7"), QStringLiteral("True"));
     form.trayMessage(kTrayLeftDoubleClick);
     form.desktopIcon().mnuIcon_Click(1);

@@ -6,9 +6,9 @@
 #
 # Each test runs with a fresh HOME, XDG_CONFIG_HOME, XDG_DATA_HOME,
 # XDG_RUNTIME_DIR and KOVASHELL_HOME inside its own temporary folder, on its
-# own X display (Xvfb picks a free number), with no session manager and no
-# session bus but one the test starts itself (start_session_bus), so nothing
-# of the machine's desktop leaks in or is touched.
+# own X display (Xvfb picks a free number), with no session manager and a
+# private session bus (start_x starts it, start_session_bus where a test makes
+# its own display), so nothing of the machine's desktop leaks in or is touched.
 #
 # The display, process and window helpers (start_x, wait_until, fail,
 # windows_of, open_tray_menu, screenshot ...) come from scripts/lib/xserver.sh,
@@ -38,6 +38,8 @@ e2e_init() {
   rm -f "$E2E_ARTIFACTS/$E2E_NAME"-*.png
   exit_traps
   e2e_fresh_home
+  # The program finds a session bus as on a desktop (start_x starts it).
+  E2E_SESSION_BUS=1
 }
 
 # A clean user: every folder the program or Qt may write to lies in E2E_DIR.

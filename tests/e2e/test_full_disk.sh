@@ -15,19 +15,18 @@ mounted=""
 full_disk_cleanup() {
   local status=$?
   set +e
-  ((status != 0)) && [[ -n ${E2E_OWN_DISPLAY:-} ]] && screenshot "failure-before-unmount" >/dev/null 2>&1
+  ((status != 0 && status != E2E_SKIP)) && [[ -n ${E2E_OWN_DISPLAY:-} ]] && screenshot "failure-before-unmount" >/dev/null 2>&1
   [[ -n $KOVA_PID ]] && stop_process "$KOVA_PID"
   if [[ -n $mounted ]]; then
     umount "$full_disk" 2>/dev/null || umount -l "$full_disk"
   fi
   (exit "$status")
-  e2e_cleanup
+  exit_cleanup
 }
 trap full_disk_cleanup EXIT
 
 if ! why=$(mount -t tmpfs -o size=256k,mode=0700 tmpfs "$full_disk" 2>&1); then
-  echo "SKIP: cannot mount a tmpfs here (${why:-mount refused})"
-  exit 0
+  skip "cannot mount a tmpfs here (${why:-mount refused})"
 fi
 mounted=yes
 

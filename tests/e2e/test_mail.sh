@@ -11,10 +11,13 @@ e2e_init "$1"
 mail_dir=$(mktemp -d "${TMPDIR:-/tmp}/kova-dovecot.XXXXXX")
 chmod 0755 "$mail_dir"
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-add_mailbox "$mail_dir" alice alicepw 2
-start_dovecot "$mail_dir" "$port" || { echo "SKIP: dovecot cannot run here"; rm -rf "$mail_dir"; exit 0; }
 # Stop the server too, keeping the test's status for the clean-up.
 trap 'status=$?; set +e; stop_dovecot; rm -rf "$mail_dir"; (exit "$status"); exit_cleanup' EXIT
+if why=$(dovecot_unavailable); then
+  skip "$why"
+fi
+add_mailbox "$mail_dir" alice alicepw 2
+start_dovecot "$mail_dir" "$port" || fail "dovecot did not start: $(tail -n 5 "$mail_dir"/*.log)"
 
 # Account 1 only; the rest as a first run leaves it.
 printf '[a1]\r\nb01=%s\r\nb02=127.0.0.1\r\nb03=alice\r\nb04=alicepw\r\nb5=0\r\nb7=True\r\n' \

@@ -7,8 +7,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../../scripts/lib/note_files.sh"
 e2e_init "$1"
 if [[ ! -x /usr/bin/Xorg || ! -f /usr/lib/xorg/modules/drivers/dummy_drv.so ]]; then
-  echo "SKIP: Xorg with the dummy driver is not installed (xserver-xorg-video-dummy)"
-  exit 0
+  skip "Xorg with the dummy driver is not installed (xserver-xorg-video-dummy)"
 fi
 
 cat >"$E2E_DIR/xorg.conf" <<'CONF'
@@ -43,6 +42,7 @@ E2E_PIDS+=($!)
 wait_until "Xorg to report its display" grep -q '[0-9]' "$E2E_DIR/display"
 export DISPLAY=:$(tr -dc '0-9' <"$E2E_DIR/display")
 E2E_OWN_DISPLAY=$DISPLAY
+start_session_bus
 start_tray
 
 # A note at (1500, 300), right of where a 1024-pixel screen ends.

@@ -7,7 +7,7 @@
 # comes back when the panel is restarted.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-command -v lxqt-panel >/dev/null || { echo "SKIP: lxqt-panel is not installed"; exit 77; }
+command -v lxqt-panel >/dev/null || skip "lxqt-panel is not installed"
 
 printf '[a1]\r\nb7=True\r\n[Lunch0]\r\n0=メモ帳\r\n[Lunch1]\r\n0=xmessage hello\r\n' |
   iconv -f UTF-8 -t CP932 >"$(settings_file)"

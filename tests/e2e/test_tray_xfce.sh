@@ -5,7 +5,7 @@
 # Qt's XEmbed icon nor the handle besides it.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-command -v xfce4-panel >/dev/null || { echo "SKIP: xfce4-panel is not installed"; exit 77; }
+command -v xfce4-panel >/dev/null || skip "xfce4-panel is not installed"
 write_note_files "$KOVASHELL_HOME" 0 "メモ" top=3000 left=3000
 
 start_x --wm --no-tray

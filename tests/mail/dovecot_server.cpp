@@ -39,6 +39,14 @@ bool chownTree(const QString& path, uid_t uid, gid_t gid) {
     return true;
 }
 
+// The configuration, shared with scripts/lib/dovecot.sh.
+QByteArray configTemplate() {
+    QFile file(QStringLiteral(KOVA_DOVECOT_TEMPLATE));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", KOVA_DOVECOT_TEMPLATE);
+    return file.readAll();
+}
+
 } // namespace
 
 DovecotServer::~DovecotServer() {
@@ -57,10 +65,12 @@ QByteArray DovecotServer::message(int number, int bodyLines) {
 bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why, const Tls& tls) {
     if (!QFileInfo(QString::fromLatin1(kDovecot)).isExecutable()) {
         *why = QStringLiteral("dovecot is not installed (apt-get install dovecot-pop3d)");
+        unavailable_ = true;
         return false;
     }
     if (::geteuid() != 0) {
         *why = QStringLiteral("a private dovecot needs root");
+        unavailable_ = true;
         return false;
     }
     // getpwnam() answers in one static buffer: keep the numbers at once.
@@ -71,6 +81,7 @@ bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why, const T
     const gid_t groupId = dovecotGroup ? dovecotGroup->gr_gid : 0;
     if (!dovecot || !dovecotGroup || !::getpwnam("dovenull")) {
         *why = QStringLiteral("the dovecot and dovenull users are missing");
+        unavailable_ = true;
         return false;
     }
     if (!dir_.isValid()) {
@@ -107,37 +118,20 @@ bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why, const T
     port_ = ScriptedPop3Server::closedPort();
     const bool secure = !tls.certificateFile.isEmpty();
     tlsPort_ = secure ? ScriptedPop3Server::closedPort() : 0;
-    const QByteArray r = QFile::encodeName(root);
     const QByteArray ssl = secure ? "ssl = yes\nssl_cert = <" +
                                         QFile::encodeName(tls.certificateFile) + "\nssl_key = <" +
-                                        QFile::encodeName(tls.keyFile) + "\n"
-                                  : QByteArray("ssl = no\n");
+                                        QFile::encodeName(tls.keyFile)
+                                  : QByteArray("ssl = no");
     const QByteArray tlsListener = secure
                                        ? "  inet_listener pop3s {\n    address = 127.0.0.1\n"
                                          "    port = " +
-                                             QByteArray::number(tlsPort_) + "\n    ssl = yes\n  }\n"
+                                             QByteArray::number(tlsPort_) + "\n    ssl = yes\n  }"
                                        : QByteArray();
-    const QByteArray config =
-        "base_dir = " + r + "/base\nstate_dir = " + r + "/state\nlog_path = " + r +
-        "/dovecot.log\n"
-        "protocols = pop3\nlisten = 127.0.0.1\n" +
-        ssl +
-        "disable_plaintext_auth = no\n"
-        "auth_mechanisms = plain login\nauth_failure_delay = 0\nfirst_valid_uid = 1\n"
-        "default_internal_user = dovecot\ndefault_internal_group = dovecot\n"
-        "default_login_user = dovenull\nmail_location = maildir:~/Maildir\n"
-        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " +
-        QFile::encodeName(usersFile) +
-        "\n}\n"
-        "userdb {\n  driver = static\n  args = uid=dovecot gid=dovecot home=" +
-        r +
-        "/mail/%u\n}\n"
-        "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = 127.0.0.1\n"
-        "    port = " +
-        QByteArray::number(port_) + "\n  }\n" + tlsListener +
-        "}\n"
-        // Without it a failed login makes the next ones wait.
-        "service anvil {\n  chroot =\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n";
+    QByteArray config = configTemplate();
+    config.replace("@DIR@", QFile::encodeName(root))
+        .replace("@PORT@", QByteArray::number(port_))
+        .replace("@SSL@", ssl)
+        .replace("@TLS_LISTENER@", tlsListener);
     writeFile(root + u"/dovecot.conf"_s, config);
 
     // The log process keeps the output it was started with: a file, never ours.

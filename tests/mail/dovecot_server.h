@@ -30,8 +30,11 @@ public:
         QString keyFile;
     };
 
-    // False with the reason in *why when it cannot run here.
+    // False with the reason in *why when it did not start; unavailable()
+    // tells whether that is because this machine cannot run it (no Dovecot,
+    // no root) rather than a fault.
     bool start(const QList<Mailbox>& mailboxes, QString* why, const Tls& tls = {});
+    bool unavailable() const { return unavailable_; }
     void stop();
     quint16 port() const { return port_; }
     quint16 tlsPort() const { return tlsPort_; }
@@ -45,6 +48,7 @@ private:
     QProcess process_;
     quint16 port_ = 0;
     quint16 tlsPort_ = 0;
+    bool unavailable_ = false;
 };
 
 } // namespace kova::test

@@ -6,6 +6,7 @@
 #include "settings/settings_dialog.h"
 
 #include "support/fake_platform.h"
+#include "support/running_program.h"
 #include "support/temp_home.h"
 
 #include <QAction>
@@ -169,13 +170,12 @@ private slots:
     }
 
     void checkWithoutAccountsOpensTheMailSettings() {
-        test::TempHome home;
-        test::FakePlatform platform;
-        Form1 form;
-        QVERIFY(form.Form_Load({}));
+        test::RunningProgram run;
+        QVERIFY(run.started);
+        Form1& form = run.form;
         form.menus().MnuMailChk->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(platform.messages, QStringList{u"メール設定を行ってください。"_s});
+        QCOMPARE(run.platform.messages, QStringList{u"メール設定を行ってください。"_s});
         Form1a* dialog = form.settingsDialog();
         QVERIFY(dialog != nullptr && dialog->isVisible());
         QCOMPARE(dialog->SSTab1->currentIndex(), 1);

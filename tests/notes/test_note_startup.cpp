@@ -6,8 +6,7 @@
 #include "note_fixtures.h"
 #include "notes/note_board.h"
 #include "notes/note_editor.h"
-#include "support/fake_platform.h"
-#include "support/temp_home.h"
+#include "support/running_program.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,16 +27,15 @@ private slots:
 };
 
 void TestNoteStartup::startUpRestoresNotesWithTheirTrayEntries() {
-    TempHome home;
-    FakePlatform platform;
-    storeNote(home, 0, noteFields(150, 150));
-    storeNote(home, 2, noteFields(300, 300, QStringLiteral("False")),
+    RunningProgram run(RunningProgram::Later);
+    storeNote(run.home, 0, noteFields(150, 150));
+    storeNote(run.home, 2, noteFields(300, 300, QStringLiteral("False")),
               QStringLiteral("隠れたメモです"));
-    storeNote(home, 3, noteFields(0, 0));
-    QFile::remove(home.file(QStringLiteral("KovaShell3.log")));
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
-    QVERIFY(platform.messages.contains(QStringLiteral("KovaShell3.logが見つかりません")));
+    storeNote(run.home, 3, noteFields(0, 0));
+    QFile::remove(run.home.file(QStringLiteral("KovaShell3.log")));
+    QVERIFY(run.start());
+    Form1& form = run.form;
+    QVERIFY(run.platform.messages.contains(QStringLiteral("KovaShell3.logが見つかりません")));
     QCOMPARE(form.notes().noteWindowCount(), 2);
     QVERIFY(form.notes().NoteWindows(1)->isVisible());
     QVERIFY(form.notes().NoteWindows(2)->isHidden());
@@ -54,26 +52,24 @@ void TestNoteStartup::startUpRestoresNotesWithTheirTrayEntries() {
 }
 
 void TestNoteStartup::trayEntryBringsTheHiddenNoteBack() {
-    TempHome home;
-    FakePlatform platform;
-    storeNote(home, 2, noteFields(300, 300, QStringLiteral("False")));
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    RunningProgram run(RunningProgram::Later);
+    storeNote(run.home, 2, noteFields(300, 300, QStringLiteral("False")));
+    QVERIFY(run.start());
+    Form1& form = run.form;
     form.menus().fusenVisible(2)->trigger();
     QCOMPARE(form.notes().noteWindowCount(), 1);
     QVERIFY(form.notes().NoteWindows(1)->isVisible());
     QCOMPARE(form.notes().NoteWindows(1)->Text3, 2);
     QVERIFY(!form.menus().fusenVisible(2)->isVisible());
-    QCOMPARE(home.read(QStringLiteral("KovaShell2.hsn")), fieldFile(noteFields(300, 300)));
+    QCOMPARE(run.home.read(QStringLiteral("KovaShell2.hsn")), fieldFile(noteFields(300, 300)));
 }
 
 void TestNoteStartup::noteMenuActsOnThePressedNote() {
-    TempHome home;
-    FakePlatform platform;
-    storeNote(home, 0, noteFields(150, 150));
-    storeNote(home, 1, noteFields(1500, 1500));
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    RunningProgram run(RunningProgram::Later);
+    storeNote(run.home, 0, noteFields(150, 150));
+    storeNote(run.home, 1, noteFields(1500, 1500));
+    QVERIFY(run.start());
+    Form1& form = run.form;
     Form5a* first = form.notes().NoteWindows(1);
     const QPointF global(first->mapToGlobal(QPoint(1, 1)));
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), global, Qt::RightButton,
@@ -82,21 +78,20 @@ void TestNoteStartup::noteMenuActsOnThePressedNote() {
     QVERIFY(form.menus().mnuFusen->isVisible());
     form.menus().mnuFusen->hide();
     form.menus().mnuFusenTOPMOST->trigger();
-    QCOMPARE(home.read(QStringLiteral("KovaShell0.hsn")),
+    QCOMPARE(run.home.read(QStringLiteral("KovaShell0.hsn")),
              fieldFile(noteFields(150, 150, QStringLiteral("True"), QStringLiteral("True"))));
-    QCOMPARE(home.read(QStringLiteral("KovaShell1.hsn")), fieldFile(noteFields(1500, 1500)));
+    QCOMPARE(run.home.read(QStringLiteral("KovaShell1.hsn")), fieldFile(noteFields(1500, 1500)));
     QCOMPARE(first->stacking(), NoteStacking::TopMost);
 }
 
 void TestNoteStartup::newNoteItemOpensTheEditorOnce() {
-    TempHome home;
-    FakePlatform platform;
-    Form1 form;
-    QVERIFY(form.Form_Load({}));
+    RunningProgram run;
+    QVERIFY(run.started);
+    Form1& form = run.form;
     form.menus().mnuNewHusen->trigger();
     QVERIFY(form.notes().editorVisible());
     form.menus().mnuNewHusen->trigger();
-    QCOMPARE(platform.messages, QStringList{QStringLiteral("他のタグを編集中です。")});
+    QCOMPARE(run.platform.messages, QStringList{QStringLiteral("他のタグを編集中です。")});
     form.notes().editorWindow()->close();
     QVERIFY(!form.notes().editorVisible());
 }

@@ -1,5 +1,7 @@
 #include "platform/tray_watcher.h"
 
+#include "support/skip.h"
+
 #include <QDBusConnection>
 #include <QProcess>
 #include <QSignalSpy>
@@ -30,7 +32,7 @@ private slots:
                    {QStringLiteral("--session"), QStringLiteral("--nofork"),
                     QStringLiteral("--print-address=1")});
         if (!bus_.waitForStarted())
-            QSKIP("dbus-daemon is not installed");
+            KOVA_SKIP_PROGRAM("dbus-daemon is not installed");
         QVERIFY(bus_.waitForReadyRead(5000));
         const QByteArray address = bus_.readLine().trimmed();
         QVERIFY(!address.isEmpty());
@@ -74,5 +76,5 @@ private:
     QProcess bus_;
 };
 
-QTEST_MAIN(TestTrayWatcher)
+KOVA_TEST_MAIN(TestTrayWatcher)
 #include "test_tray_watcher.moc"

@@ -8,6 +8,7 @@
 #include "settings/settings_dialog.h"
 
 #include "support/fake_platform.h"
+#include "support/skip.h"
 #include "support/temp_home.h"
 
 #include <QApplication>
@@ -98,7 +99,7 @@ int main(int argc, char* argv[]) {
     probe.start(u"strace"_s, {u"-qq"_s, u"-e"_s, u"trace=none"_s, u"true"_s});
     if (!probe.waitForFinished() || probe.exitCode() != 0) {
         qInfo("SKIP: strace cannot trace here (not installed, or ptrace is not allowed)");
-        return 77; // SKIP_RETURN_CODE
+        return kova::test::kSkipReturnCode;
     }
     TestSaveKilled test;
     return QTest::qExec(&test, argc, argv);
