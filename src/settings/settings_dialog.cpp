@@ -411,6 +411,7 @@ void Form1a::Form_Load() {
         const int choice = security == u'1' ? 1 : security == u'2' ? 2 : 0;
         Option3[size_t(i)][size_t(choice)]->setChecked(true);
         pins_[size_t(i)] = ReadSetting(kPinKeys[i]);
+        pinServers_[size_t(i)] = Text2[size_t(i)]->text();
     }
     // Text the filter would refuse to type still shows as stored.
     Text5->setValidator(nullptr);
@@ -462,6 +463,8 @@ QList<SettingValue> Form1a::settingValues() const {
         add(kAccountKeys[i][2], Text3[size_t(i)]->text());
         add(kAccountKeys[i][3], Text4[size_t(i)]->text());
         add(kSecurityKeys[i], QString::number(int(security(i))));
+        if (!pins_[size_t(i)].isEmpty() && !pinHolds(i))
+            add(kPinKeys[i], QString());
     }
     add(a1::b5, Text5->text());
     add(a1::Mailler, Text9->text());
@@ -499,6 +502,9 @@ bool Form1a::save(bool withPlace) {
     }
     if (withPlace)
         savedPlace_ = pos();
+    for (int i = 0; i < kMailAccountCount; ++i)
+        if (!pinHolds(i))
+            pins_[size_t(i)].clear();
     Text6 = QStringLiteral("0");
     switchMinuteTimer();
     launcher_.LoadLauncherTable(); // the table holds what the file holds
@@ -520,7 +526,12 @@ MailAccount Form1a::mailAccount(int i) const {
             Text3[size_t(i)]->text(),
             Text4[size_t(i)]->text(),
             security(i),
-            pins_[size_t(i)]};
+            pinHolds(i) ? pins_[size_t(i)] : QString()};
+}
+
+bool Form1a::pinHolds(int i) const {
+    return Text2[size_t(i)]->text().trimmed().compare(pinServers_[size_t(i)].trimmed(),
+                                                      Qt::CaseInsensitive) == 0;
 }
 
 MailSecurity Form1a::security(int i) const {
@@ -534,6 +545,7 @@ void Form1a::pinCertificate(int i, const QString& fingerprint) {
     if (i < 0 || i >= kMailAccountCount)
         return;
     pins_[size_t(i)] = fingerprint;
+    pinServers_[size_t(i)] = Text2[size_t(i)]->text();
     WriteSetting(kPinKeys[i], fingerprint);
 }
 

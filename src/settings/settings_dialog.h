@@ -148,8 +148,11 @@ private:
     void Form_Unload();
 
     Launcher& launcher_;
-    // The trusted certificate of each account, as the file holds it.
+    // The trusted certificate of each account, as the file holds it, and the
+    // server it was trusted for: another server's certificate is no "change".
     std::array<QString, kMailAccountCount> pins_;
+    std::array<QString, kMailAccountCount> pinServers_;
+    bool pinHolds(int i) const;
     QColor backColor_;
     QColor foreColor_;
     // Where "OK" saved the dialog's place along with the settings.

@@ -179,6 +179,34 @@ private slots:
         QCOMPARE(ReadSetting(a1::b15), u"0"_s);
     }
 
+    // A trusted certificate belongs to the server it was trusted for: another
+    // server's certificate must be asked about, not called a change.
+    void pinnedCertificateGoesWithItsServer_data() {
+        QTest::addColumn<QString>("server"); // typed over "pop.example.jp"
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("same server") << u"pop.example.jp"_s << true;
+        QTest::newRow("same server in capitals") << u"POP.Example.JP"_s << true;
+        QTest::newRow("another server") << u"mail.other.jp"_s << false;
+        QTest::newRow("server emptied") << QString() << false;
+    }
+    void pinnedCertificateGoesWithItsServer() {
+        QFETCH(QString, server);
+        QFETCH(bool, kept);
+        const QString pin = u"AB:CD:EF"_s;
+        Running run("[a1]\r\nb02=pop.example.jp\r\nb06=AB:CD:EF\r\nb16=12:34\r\n");
+        Form1a* dialog = run.open(1);
+        QCOMPARE(dialog->mailAccount(0).pinnedCertificate, pin);
+        dialog->Text2[0]->setText(server);
+        const QString expected = kept ? pin : QString();
+        QCOMPARE(dialog->mailAccount(0).pinnedCertificate, expected); // before saving too
+        click(dialog->Command8);
+        QCOMPARE(ReadSetting(a1::b06), expected);
+        QCOMPARE(ReadSetting(a1::b16), u"12:34"_s);
+        // Trusted anew for the new server, it holds there.
+        dialog->pinCertificate(0, u"11:22"_s);
+        QCOMPARE(dialog->mailAccount(0).pinnedCertificate, u"11:22"_s);
+    }
+
     void intervalDecidesTheTimerAndSavingRestartsTheCounter_data() {
         QTest::addColumn<QString>("interval");
         QTest::addColumn<bool>("on");
