@@ -22,8 +22,8 @@ enum class Answer { Ok, Yes, No };
 // The program touches the system outside this seam only here; tests reach
 // these through private folders (TempHome sets the variables below), a
 // private X server and session bus, or a real server of their own:
-// - files: platform/atomic_file (QSaveFile, flock on the folder, fchmod,
-//   fsync), profile_file, registry_store (QLockFile, $XDG_CONFIG_HOME),
+// - files: platform/atomic_file (mkostemp, flock on the folder, fchmod,
+//   fsync, rename), profile_file, registry_store (QLockFile, $XDG_CONFIG_HOME),
 //   notes/note_store, core/leftover_saves, settings/startup_folder and
 //   autostart ($XDG_CONFIG_HOME/autostart, $KOVASHELL_HOME);
 // - the data folder: platform/data_folder ($KOVASHELL_HOME, $XDG_DATA_HOME,
