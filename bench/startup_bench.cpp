@@ -153,6 +153,21 @@ long residentKilobytes(pid_t pid) {
     return -1;
 }
 
+// CPU time the process's threads have used so far, in ms (schedstat: ns on
+// the CPU). Unlike the wall time it hardly moves with the machine's load.
+double cpuMilliseconds(pid_t pid) {
+    double total = 0;
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double nanoseconds = 0;
+        if (schedstat >> nanoseconds)
+            total += nanoseconds / 1e6;
+    }
+    return total;
+}
+
 // Waits until the icon and `notes` note windows are shown, or until both are gone.
 bool waitFor(const Display& display, xcb_window_t panel, bool shown, int notes,
              std::chrono::seconds limit) {
@@ -202,6 +217,7 @@ int main(int argc, char* argv[]) {
 
     std::vector<double> milliseconds;
     std::vector<long> kilobytes;
+    std::vector<double> cpuTimes;
     for (int run = 1; run <= runs; ++run) {
         // A fresh data folder each time: without a template every run is a first run.
         char pattern[] = "/tmp/kova-bench.XXXXXX";
@@ -223,6 +239,7 @@ int main(int argc, char* argv[]) {
         const bool shown = waitFor(display, *panel, true, notes, std::chrono::seconds(30));
         const double elapsed =
             std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+        const double cpu = cpuMilliseconds(pid);
         // Let the event loop settle before measuring memory.
         std::this_thread::sleep_for(std::chrono::seconds(1));
         const long rss = residentKilobytes(pid);
@@ -235,9 +252,10 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "run %d: the tray icon or %d notes did not appear\n", run, notes);
             return 1;
         }
-        std::printf("run %2d: %7.1f ms  %6.1f MB\n", run, elapsed, rss / 1024.0);
+        std::printf("run %2d: %7.1f ms  %6.1f MB  cpu %6.1f ms\n", run, elapsed, rss / 1024.0, cpu);
         std::fflush(stdout);
         milliseconds.push_back(elapsed);
+        cpuTimes.push_back(cpu);
         kilobytes.push_back(rss);
     }
 
@@ -246,6 +264,9 @@ int main(int argc, char* argv[]) {
                 label.c_str(), median(milliseconds),
                 *std::min_element(milliseconds.begin(), milliseconds.end()),
                 *std::max_element(milliseconds.begin(), milliseconds.end()), runs);
+    std::printf("%s, CPU time of the program until then: median %.1f ms (min %.1f)\n",
+                label.c_str(), median(cpuTimes),
+                *std::min_element(cpuTimes.begin(), cpuTimes.end()));
     std::printf("%s, resident memory after start-up: median %.1f MB (max %.1f MB)\n", label.c_str(),
                 median(kilobytes) / 1024.0,
                 *std::max_element(kilobytes.begin(), kilobytes.end()) / 1024.0);
