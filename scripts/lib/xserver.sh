@@ -97,16 +97,35 @@ skip() {
   exit "$E2E_SKIP"
 }
 
+# No wait runs past the test's own time limit (E2E_TEST_TIMEOUT, set by the
+# tests' CMake file) less a margin for the clean-up: a slow test fails naming
+# what it waited for, rather than being killed without a word.
+E2E_TEST_END=$((SECONDS + ${E2E_TEST_TIMEOUT:-3600} - 15))
+
+# wait_deadline: sets `deadline` to E2E_TIMEOUT seconds from now, or to the
+# test's end if that comes first.
+wait_deadline() {
+  deadline=$((SECONDS + E2E_TIMEOUT))
+  ((deadline <= E2E_TEST_END)) || deadline=$E2E_TEST_END
+}
+
+# waited_too_long DESCRIPTION: fails, saying what was waited for and why it
+# stopped.
+waited_too_long() {
+  if ((SECONDS >= E2E_TEST_END)); then
+    fail "stopped at the test's time limit (${E2E_TEST_TIMEOUT}s) waiting for: $1"
+  fi
+  fail "timed out after ${E2E_TIMEOUT}s waiting for: $1"
+}
+
 # wait_until DESCRIPTION COMMAND...: polls COMMAND every 0.1 s until it
 # succeeds; fails after E2E_TIMEOUT seconds.
 wait_until() {
-  local description=$1
+  local description=$1 deadline
   shift
-  local deadline=$((SECONDS + E2E_TIMEOUT))
+  wait_deadline
   until "$@" >/dev/null; do
-    if ((SECONDS >= deadline)); then
-      fail "timed out after ${E2E_TIMEOUT}s waiting for: $description"
-    fi
+    ((SECONDS < deadline)) || waited_too_long "$description"
     sleep 0.1
   done
 }
@@ -248,25 +267,13 @@ point_at_tray_icon() {
 }
 
 # Prints the mapped windows of process PID (at any depth, so it works with and
-# without a window manager), one "ID<TAB>OVERRIDE<TAB>TYPE<TAB>TITLE" line each:
-# OVERRIDE is yes for popups such as menus, TYPE the end of the window type
-# (DIALOG, POPUP_MENU ...). The tray icon's own window is left out.
-windows_of() {
-  local pid=$1 id props owner info type title icons
-  icons=" $(tray_icon_ids | tr '\n' ' ') "
-  for id in $(xwininfo -root -tree 2>/dev/null | awk '$1 ~ /^0x/ { print $1 }'); do
-    [[ $icons == *" $id "* ]] && continue
-    props=$(xprop -id "$id" _NET_WM_PID _NET_WM_WINDOW_TYPE _NET_WM_NAME 2>/dev/null) || continue
-    owner=$(awk '/^_NET_WM_PID/ { print $3 }' <<<"$props")
-    [[ $owner == "$pid" ]] || continue
-    info=$(xwininfo -id "$id" 2>/dev/null) || continue
-    grep -q 'Map State: IsViewable' <<<"$info" || continue
-    type=$(sed -n 's/^_NET_WM_WINDOW_TYPE.*= _NET_WM_WINDOW_TYPE_\([A-Z_]*\).*/\1/p' <<<"$props")
-    title=$(sed -n 's/^_NET_WM_NAME.*= "\(.*\)"$/\1/p' <<<"$props")
-    printf '%s\t%s\t%s\t%s\n' "$id" \
-      "$(awk '/Override Redirect State:/ { print $4 }' <<<"$info")" "${type:-NORMAL}" "$title"
-  done
-}
+# without a window manager), one "ID<TAB>OVERRIDE<TAB>TYPE<TAB>TITLE<TAB>
+# DESKTOP<TAB>STATES" line each: OVERRIDE is yes for popups such as menus, TYPE
+# the end of the window type (DIALOG, POPUP_MENU ...), DESKTOP the workspace
+# (4294967295: all), STATES the _NET_WM_STATE names without the prefix. The
+# tray icon's own window is left out. One X connection a call, however many
+# windows there are (kova-xwindows, built beside the program).
+windows_of() { "$(dirname "$KOVASHELL")/kova-xwindows" "$1"; }
 
 # Prints the ids of the mapped popups of PID: override-redirect windows such as
 # menus, but not the tooltip that hovering over the icon shows.
@@ -331,7 +338,8 @@ open_tray_menu() {
 
 # try_until COMMAND...: like wait_until, but returns false instead of failing.
 try_until() {
-  local deadline=$((SECONDS + E2E_TIMEOUT))
+  local deadline
+  wait_deadline
   until "$@" >/dev/null; do
     ((SECONDS < deadline)) || return 1
     sleep 0.1

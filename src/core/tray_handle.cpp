@@ -46,10 +46,7 @@ void TrayHandle::showAtItsPlace() {
 }
 
 bool TrayHandle::event(QEvent* event) {
-    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible())) {
-        keepOutOfTaskbar(this);
-        showOnAllDesktops(this);
-    }
+    keepPostedOnDesktop(this, event->type());
     return QWidget::event(event);
 }
 

@@ -4,6 +4,7 @@
 #include "notes/note_board.h"
 #include "notes/note_store.h"
 #include "platform/seam.h"
+#include "platform/x11_window.h"
 
 #include <QAction>
 #include <QMenu>
@@ -116,7 +117,7 @@ void NoteBoard::reassertTopMost() {
     for (Form5a* w : std::as_const(windows_)) {
         if (w->isVisible() && w->Text9 == kTrue) {
             w->setStacking(NoteStacking::TopMost);
-            w->raise();
+            raiseWithoutFocus(w);
         }
     }
 }

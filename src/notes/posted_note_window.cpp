@@ -63,8 +63,12 @@ QString shownText(const QString& stored, const QFontMetrics& metrics, const QSiz
 } // namespace
 
 Form5a::Form5a(NoteBoard* board)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), board_(board) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      board_(board) {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // A note takes no keys: posted, restored or raised by its alarm, it
+    // leaves the keyboard with the program the user is typing in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("付箋紙"));
     // Design client area 1260 x 795 twips until the record is applied.
     resize(twipsToPixels(1260), twipsToPixels(795));
@@ -197,8 +201,6 @@ void Form5a::raiseAboveOthers() {
     // Text9 keeps "True": the menu still shows the user's choice.
     if (stacking_ == NoteStacking::TopMost)
         setStacking(NoteStacking::Normal);
-    // raise() alone: an alarm must not take the keyboard from the program
-    // the user is typing in.
     if (isVisible())
         raiseWithoutFocus(this);
 }
@@ -223,16 +225,12 @@ void Form5a::setStacking(NoteStacking stacking) {
     windowHandle()->setFlags(flags);
     setWindowLayer(this, stacking == NoteStacking::TopMost, stacking == NoteStacking::BackMost);
     if (stacking == NoteStacking::TopMost)
-        raise();
+        raiseWithoutFocus(this);
 }
 
 bool Form5a::event(QEvent* event) {
-    // Before every map, and again when the X window is recreated while shown:
-    // posted on the desktop, which is the same behind every workspace.
-    if (event->type() == QEvent::Show || (event->type() == QEvent::WinIdChange && isVisible())) {
-        keepOutOfTaskbar(this);
-        showOnAllDesktops(this);
-    }
+    // Posted on the desktop, which is the same behind every workspace.
+    keepPostedOnDesktop(this, event->type());
     return QWidget::event(event);
 }
 

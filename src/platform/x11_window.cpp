@@ -1,13 +1,13 @@
 #include "x11_window.h"
 
-#include <QByteArray>
 #include <QGuiApplication>
-#include <QHash>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,56 +23,51 @@ xcb_connection_t* x11Connection() {
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
-    // Atoms live as long as the display connection; ask the server once.
-    static xcb_connection_t* cachedFor = nullptr;
-    static QHash<QByteArray, xcb_atom_t> cache;
-    if (cachedFor != c) {
-        cache.clear();
-        cachedFor = c;
-    }
-    const QByteArray key(name);
-    if (const auto it = cache.constFind(key); it != cache.constEnd())
-        return it.value();
-    xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    if (reply == nullptr)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    cache.insert(key, atom);
-    return atom;
-}
-
-struct StateAtoms {
-    xcb_atom_t state, skipTaskbar, skipPager;
+enum Atom {
+    NetWmState,
+    SkipTaskbar,
+    SkipPager,
+    Sticky,
+    Above,
+    Below,
+    NetWmDesktop,
+    NetCurrentDesktop,
+    NetRestackWindow,
+    NetSupported,
+    kAtomCount
+};
+constexpr std::array<const char*, kAtomCount> kAtomNames = {
+    "_NET_WM_STATE",        "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+    "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE",        "_NET_WM_STATE_BELOW",
+    "_NET_WM_DESKTOP",      "_NET_CURRENT_DESKTOP",       "_NET_RESTACK_WINDOW",
+    "_NET_SUPPORTED",
 };
 
-StateAtoms stateAtoms(xcb_connection_t* c) {
-    return {internAtom(c, "_NET_WM_STATE"), internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
-            internAtom(c, "_NET_WM_STATE_SKIP_PAGER")};
-}
-
-// The window's current _NET_WM_STATE atoms.
-QList<xcb_atom_t> currentStates(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state) {
-    QList<xcb_atom_t> atoms;
-    xcb_get_property_cookie_t cookie =
-        xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 1024);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr);
-    if (reply == nullptr)
-        return atoms;
-    if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
-        const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
-        for (int i = 0; i < count; ++i)
-            atoms << data[i];
+// Atoms live as long as the display connection: all are asked for in one
+// round trip, the first time one is needed.
+xcb_atom_t atom(xcb_connection_t* c, Atom which) {
+    static xcb_connection_t* cachedFor = nullptr;
+    static std::array<xcb_atom_t, kAtomCount> cache{};
+    if (cachedFor != c) {
+        std::array<xcb_intern_atom_cookie_t, kAtomCount> cookies{};
+        for (size_t i = 0; i < kAtomCount; ++i)
+            cookies[i] = xcb_intern_atom(c, 0, uint16_t(std::strlen(kAtomNames[i])), kAtomNames[i]);
+        for (size_t i = 0; i < kAtomCount; ++i) {
+            xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookies[i], nullptr);
+            cache[i] = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+            std::free(reply);
+        }
+        cachedFor = c;
     }
-    std::free(reply);
-    return atoms;
+    return cache[size_t(which)];
 }
 
 xcb_window_t rootOf(xcb_connection_t* c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+xcb_window_t idOf(QWidget* window) {
+    return window != nullptr ? xcb_window_t(window->internalWinId()) : 0;
 }
 
 // A request about a mapped window to the window manager (EWMH client
@@ -93,102 +88,143 @@ void askWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
 }
 
 constexpr uint32_t kNormalApplication = 1; // the source of a request
+constexpr uint32_t kPager = 2;
 constexpr uint32_t kAllDesktops = 0xFFFFFFFF;
 
-// A window's 32-bit CARDINAL property; nullopt when it has none.
-std::optional<uint32_t> cardinal(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
+// The 32-bit values of a property (CARDINAL, ATOM ...), at most `count`.
+QList<uint32_t> values(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
+                       xcb_atom_t type, uint32_t count) {
+    QList<uint32_t> result;
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, property, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+        c, xcb_get_property(c, 0, window, property, type, 0, count), nullptr);
     if (reply == nullptr)
-        return std::nullopt;
-    std::optional<uint32_t> value;
-    if (reply->format == 32 && xcb_get_property_value_length(reply) == 4)
-        value = *static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        return result;
+    if (reply->format == 32) {
+        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        const int n = xcb_get_property_value_length(reply) / 4;
+        for (int i = 0; i < n; ++i)
+            result << data[i];
+    }
     std::free(reply);
-    return value;
+    return result;
+}
+
+std::optional<uint32_t> cardinal(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
+    const QList<uint32_t> found = values(c, window, property, XCB_ATOM_CARDINAL, 1);
+    return found.isEmpty() ? std::nullopt : std::optional<uint32_t>(found.first());
 }
 
 // Asks the window manager to add (or remove) up to two _NET_WM_STATE atoms of
 // a mapped window.
-void sendStateChange(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state, bool add,
-                     xcb_atom_t first, xcb_atom_t second = XCB_ATOM_NONE) {
-    askWindowManager(c, window, state, {add ? 1U : 0U, first, second, kNormalApplication});
+void sendStateChange(xcb_connection_t* c, xcb_window_t window, bool add, xcb_atom_t first,
+                     xcb_atom_t second = XCB_ATOM_NONE) {
+    askWindowManager(c, window, atom(c, NetWmState),
+                     {add ? 1U : 0U, first, second, kNormalApplication});
+}
+
+// WM_HINTS as ICCCM lays it out: flags, input, then the rest.
+constexpr uint32_t kInputHint = 1;
+constexpr uint32_t kWmHintsLength = 9;
+
+void setInputHint(xcb_connection_t* c, xcb_window_t window, QList<uint32_t> hints, bool input) {
+    hints.resize(kWmHintsLength, 0);
+    hints[0] |= kInputHint;
+    hints[1] = input ? 1 : 0;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                        kWmHintsLength, hints.constData());
 }
 
 } // namespace
 
-void keepOutOfTaskbar(QWidget* window) {
+void keepPostedOnDesktop(QWidget* window, QEvent::Type event) {
+    const bool beforeMap = event == QEvent::Show;
+    if (!beforeMap && !(event == QEvent::WinIdChange && window->isVisible()))
+        return;
     xcb_connection_t* c = x11Connection();
-    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+    const xcb_window_t id = idOf(window);
+    if (c == nullptr || id == 0)
         return;
-    const auto id = xcb_window_t(window->internalWinId());
-    const StateAtoms a = stateAtoms(c);
-    if (a.state == XCB_ATOM_NONE)
-        return;
-
-    // An unmapped window takes the property as its initial state ...
-    QList<xcb_atom_t> atoms = currentStates(c, id, a.state);
-    for (xcb_atom_t wanted : {a.skipTaskbar, a.skipPager}) {
-        if (!atoms.contains(wanted))
-            atoms << wanted;
+    const xcb_atom_t skipTaskbar = atom(c, SkipTaskbar), skipPager = atom(c, SkipPager),
+                     sticky = atom(c, Sticky);
+    if (beforeMap) {
+        // A withdrawn window has no state of the window manager's; Qt adds its
+        // own (above, below) to these as it maps the window.
+        const std::array<xcb_atom_t, 3> states = {skipTaskbar, skipPager, sticky};
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, NetWmState), XCB_ATOM_ATOM, 32,
+                            states.size(), states.data());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, NetWmDesktop), XCB_ATOM_CARDINAL,
+                            32, 1, &kAllDesktops);
+    } else {
+        sendStateChange(c, id, true, skipTaskbar, skipPager);
+        sendStateChange(c, id, true, sticky);
+        askWindowManager(c, id, atom(c, NetWmDesktop), {kAllDesktops, kNormalApplication});
     }
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, a.state, XCB_ATOM_ATOM, 32,
-                        uint32_t(atoms.size()), atoms.constData());
-
-    // ... a mapped one is changed through the window manager.
-    sendStateChange(c, id, a.state, true, a.skipTaskbar, a.skipPager);
-    xcb_flush(c);
-}
-
-void showOnAllDesktops(QWidget* window) {
-    xcb_connection_t* c = x11Connection();
-    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
-        return;
-    const auto id = xcb_window_t(window->internalWinId());
-    const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
-    // The initial desktop of an unmapped window ...
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, desktop, XCB_ATOM_CARDINAL, 32, 1,
-                        &kAllDesktops);
-    // ... and the window manager's request for a mapped one.
-    askWindowManager(c, id, desktop, {kAllDesktops, kNormalApplication});
     xcb_flush(c);
 }
 
 void moveToCurrentDesktop(QWidget* window) {
     xcb_connection_t* c = x11Connection();
-    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+    const xcb_window_t id = idOf(window);
+    if (c == nullptr || id == 0)
         return;
-    const auto id = xcb_window_t(window->internalWinId());
-    const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
-    const std::optional<uint32_t> current =
-        cardinal(c, rootOf(c), internAtom(c, "_NET_CURRENT_DESKTOP"));
-    const std::optional<uint32_t> own = cardinal(c, id, desktop);
+    const std::optional<uint32_t> current = cardinal(c, rootOf(c), atom(c, NetCurrentDesktop));
+    const std::optional<uint32_t> own = cardinal(c, id, atom(c, NetWmDesktop));
     if (!current || !own || *own == *current || *own == kAllDesktops)
         return;
-    askWindowManager(c, id, desktop, {*current, kNormalApplication});
+    askWindowManager(c, id, atom(c, NetWmDesktop), {*current, kNormalApplication});
     xcb_flush(c);
 }
 
 void setWindowLayer(QWidget* window, bool above, bool below) {
     xcb_connection_t* c = x11Connection();
-    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
+    const xcb_window_t id = idOf(window);
+    if (c == nullptr || id == 0)
         return;
-    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
-    const std::pair<xcb_atom_t, bool> changes[] = {
-        {internAtom(c, "_NET_WM_STATE_BELOW"), below},
-        {internAtom(c, "_NET_WM_STATE_ABOVE"), above},
-    };
-    for (const auto& [atom, set] : changes)
-        sendStateChange(c, xcb_window_t(window->internalWinId()), state, set, atom);
+    sendStateChange(c, id, below, atom(c, Below));
+    sendStateChange(c, id, above, atom(c, Above));
     xcb_flush(c);
 }
 
 void raiseWithoutFocus(QWidget* window) {
-    if (window == nullptr)
+    xcb_connection_t* c = x11Connection();
+    const xcb_window_t id = idOf(window);
+    if (c == nullptr || id == 0) {
+        if (window != nullptr)
+            window->raise();
         return;
-    window->raise();
-    if (xcb_connection_t* c = x11Connection())
+    }
+    const QList<uint32_t> supported =
+        values(c, rootOf(c), atom(c, NetSupported), XCB_ATOM_ATOM, 4096);
+    if (supported.contains(atom(c, NetRestackWindow))) {
+        // What a pager asks for on the user's behalf: raised, focus untouched.
+        askWindowManager(c, id, atom(c, NetRestackWindow),
+                         {kPager, XCB_NONE, XCB_STACK_MODE_ABOVE});
         xcb_flush(c);
+        return;
+    }
+    // Without it: lifted into the upper layer and let down again (metacity's
+    // family raises the window at each step, and ignores a client's own raise
+    // while another program has the keyboard), then the client's own raise,
+    // during which the window refuses input: xfwm4 activates a window that
+    // raises itself, and puts one let down from the upper layer below the
+    // active window.
+    const xcb_atom_t above = atom(c, Above);
+    sendStateChange(c, id, true, above);
+    if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        sendStateChange(c, id, false, above);
+    const bool acceptsFocus = !window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus);
+    QList<uint32_t> hints;
+    if (acceptsFocus) {
+        hints = values(c, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, kWmHintsLength);
+        setInputHint(c, id, hints, false);
+    }
+    window->raise();
+    if (acceptsFocus) {
+        if (hints.size() < 2 || (hints[0] & kInputHint) == 0)
+            hints = {kInputHint, 1};
+        setInputHint(c, id, hints, hints[1] != 0);
+    }
+    xcb_flush(c);
 }
 
 bool x11DisplayReachable() {
@@ -210,16 +246,6 @@ int refuseWithoutX11Display(const char* program) {
                  "（DISPLAY を確認してください）。\n",
                  program);
     return 1;
-}
-
-bool isKeptOutOfTaskbar(QWidget* window) {
-    xcb_connection_t* c = x11Connection();
-    if (c == nullptr || window == nullptr || window->internalWinId() == 0)
-        return false;
-    const StateAtoms a = stateAtoms(c);
-    const QList<xcb_atom_t> atoms =
-        currentStates(c, xcb_window_t(window->internalWinId()), a.state);
-    return atoms.contains(a.skipTaskbar) && atoms.contains(a.skipPager);
 }
 
 } // namespace kova

@@ -64,13 +64,14 @@ e2e_preregister_component() { register_desktop_icon_component; }
 # instead of the icon fails at once, with a screenshot that shows it.
 start_kovashell_with_icon() {
   start_kovashell "$@"
-  local deadline=$((SECONDS + E2E_TIMEOUT))
+  local deadline
+  wait_deadline
   until tray_icon_shown; do
     process_alive "$KOVA_PID" || fail "KovaShell ended during start-up"
     if has_dialog "$KOVA_PID" KovaShell; then
       fail "KovaShell showed a message box at start-up: $(screenshot startup-message)"
     fi
-    ((SECONDS < deadline)) || fail "timed out after ${E2E_TIMEOUT}s waiting for the tray icon"
+    ((SECONDS < deadline)) || waited_too_long "the tray icon"
     sleep 0.1
   done
 }
@@ -93,25 +94,11 @@ setting() {
 setting_is() { [[ $(setting "$1" "$2") == "$3" ]]; }
 
 # The mapped note windows of the running program (title "付箋紙"), one id a line.
-note_ids() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
-    xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -q '= "付箋紙"$' && printf '0x%x\n' "$id"
-  done
-  return 0
-}
+note_ids() { windows_of "$KOVA_PID" | awk -F '\t' '$4 == "付箋紙" { print $1 }'; }
 notes_shown() { [[ -n $(note_ids) ]]; }
 
 # The id of the program's shown window titled TITLE, if there is one.
-window_titled() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "$KOVA_PID" 2>/dev/null); do
-    if [[ $(xprop -id "$id" _NET_WM_NAME 2>/dev/null) == *" = \"$1\"" ]]; then
-      echo "$id"
-      return 0
-    fi
-  done
-}
+window_titled() { windows_of "$KOVA_PID" | awk -F '\t' -v t="$1" '$4 == t { print $1; exit }'; }
 has_window_titled() { [[ -n $(window_titled "$1") ]]; }
 has_no_window_titled() { [[ -z $(window_titled "$1") ]]; }
 

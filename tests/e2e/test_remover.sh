@@ -62,12 +62,13 @@ only_message_boxes() {
 # PREVIOUS_ID, takes a screenshot, answers with Return (the default: Yes or
 # OK) and prints its id.
 answer_dialog() {
-  local previous=$1 name=$2 id="" deadline=$((SECONDS + E2E_TIMEOUT))
+  local previous=$1 name=$2 id="" deadline
+  wait_deadline
   while :; do
     id=$(remover_dialog)
     [[ -n $id && $id != "$previous" ]] && break
     process_alive "$REMOVER_PID" || fail "KovaRemover ended before its '$name' question"
-    ((SECONDS < deadline)) || fail "timed out waiting for the '$name' question"
+    ((SECONDS < deadline)) || waited_too_long "the '$name' question"
     sleep 0.1
   done
   only_message_boxes
