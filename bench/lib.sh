@@ -6,7 +6,8 @@ build=${KOVA_BENCH_BUILD:-$root/build-release}
 # bench_build [TARGET...]: the Release program and its component, and TARGETs.
 bench_build() {
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  ninja -j2 -C "$build" KovaShell kovashell-regsvr kovashell-loadinproc KovaShellComponent "$@" >/dev/null
+  ninja -j2 -C "$build" KovaShell kovashell-regsvr kovashell-loadinproc KovaShellComponent \
+    kova-xwindows "$@" >/dev/null
 }
 
 # bench_desktop [START_X OPTIONS...]: a private Xvfb and home, cleaned up on exit.

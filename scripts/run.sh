@@ -18,7 +18,8 @@ esac
 "$root/scripts/install-deps.sh"
 build=$root/build-release
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(KovaShell)
+# kova-xwindows finds the program's windows on the virtual display.
+targets=(KovaShell kova-xwindows)
 # The removal program lives beside KovaShell once it is part of the tree.
 if ninja -C "$build" -t targets all | grep -q '^KovaRemover:'; then
   targets+=(KovaRemover)

@@ -272,8 +272,9 @@ point_at_tray_icon() {
 # the end of the window type (DIALOG, POPUP_MENU ...), DESKTOP the workspace
 # (4294967295: all), STATES the _NET_WM_STATE names without the prefix. The
 # tray icon's own window is left out. One X connection a call, however many
-# windows there are (kova-xwindows, built beside the program).
-windows_of() { "$(dirname "$KOVASHELL")/kova-xwindows" "$1"; }
+# windows there are (kova-xwindows, built beside the program; KOVA_XWINDOWS
+# names it where a test runs a copy of the program from elsewhere).
+windows_of() { "${KOVA_XWINDOWS:-$(dirname "$KOVASHELL")/kova-xwindows}" "$1"; }
 
 # Prints the ids of the mapped popups of PID: override-redirect windows such as
 # menus, but not the tooltip that hovering over the icon shows.

@@ -34,13 +34,15 @@ enum Atom {
     NetCurrentDesktop,
     NetRestackWindow,
     NetSupported,
+    NetWmUserTime,
+    NetWmUserTimeWindow,
     kAtomCount
 };
 constexpr std::array<const char*, kAtomCount> kAtomNames = {
     "_NET_WM_STATE",        "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
     "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE",        "_NET_WM_STATE_BELOW",
     "_NET_WM_DESKTOP",      "_NET_CURRENT_DESKTOP",       "_NET_RESTACK_WINDOW",
-    "_NET_SUPPORTED",
+    "_NET_SUPPORTED",     "_NET_WM_USER_TIME",          "_NET_WM_USER_TIME_WINDOW",
 };
 
 // Atoms live as long as the display connection: all are asked for in one
@@ -134,6 +136,47 @@ void setInputHint(xcb_connection_t* c, xcb_window_t window, QList<uint32_t> hint
                         kWmHintsLength, hints.constData());
 }
 
+// "Now" as the X server counts it: the time of a property change on a window
+// of a connection of our own, made for the purpose.
+xcb_timestamp_t serverTime() {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    xcb_timestamp_t time = XCB_CURRENT_TIME;
+    if (xcb_connection_has_error(c) == 0) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        const xcb_window_t window = xcb_generate_id(c);
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &mask);
+        xcb_change_property(c, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            0, nullptr);
+        xcb_flush(c);
+        while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+            const bool found = (event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY;
+            if (found)
+                time = reinterpret_cast<xcb_property_notify_event_t*>(event)->time;
+            std::free(event);
+            if (found)
+                break;
+        }
+    }
+    xcb_disconnect(c);
+    return time;
+}
+
+// Marks the window as just used, where Qt keeps its user time (a window of
+// its own named by _NET_WM_USER_TIME_WINDOW): window managers that refuse a
+// raise from a window used less recently than the active one then let it be.
+void markJustUsed(xcb_connection_t* c, xcb_window_t window) {
+    const QList<uint32_t> timeWindow =
+        values(c, window, atom(c, NetWmUserTimeWindow), XCB_ATOM_WINDOW, 1);
+    const xcb_timestamp_t now = serverTime();
+    if (now == XCB_CURRENT_TIME)
+        return;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, timeWindow.value(0, window),
+                        atom(c, NetWmUserTime), XCB_ATOM_CARDINAL, 32, 1, &now);
+}
+
 } // namespace
 
 void keepPostedOnDesktop(QWidget* window, QEvent::Type event) {
@@ -202,16 +245,11 @@ void raiseWithoutFocus(QWidget* window) {
         xcb_flush(c);
         return;
     }
-    // Without it: lifted into the upper layer and let down again (metacity's
-    // family raises the window at each step, and ignores a client's own raise
-    // while another program has the keyboard), then the client's own raise,
-    // during which the window refuses input: xfwm4 activates a window that
-    // raises itself, and puts one let down from the upper layer below the
-    // active window.
-    const xcb_atom_t above = atom(c, Above);
-    sendStateChange(c, id, true, above);
-    if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        sendStateChange(c, id, false, above);
+    // Without it, the client's own raise: as just used (metacity's family
+    // ignores a raise from a window used less recently than the active one),
+    // and refusing input meanwhile (xfwm4 activates a window that raises
+    // itself).
+    markJustUsed(c, id);
     const bool acceptsFocus = !window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus);
     QList<uint32_t> hints;
     if (acceptsFocus) {

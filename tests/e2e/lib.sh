@@ -32,6 +32,7 @@ E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
 e2e_init() {
   KOVASHELL=${1:?path of the KovaShell binary}
   [[ -x $KOVASHELL ]] || { echo "not executable: $KOVASHELL" >&2; exit 2; }
+  KOVA_XWINDOWS=$(dirname "$KOVASHELL")/kova-xwindows
   E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kova-e2e.XXXXXX")
   E2E_ARTIFACTS=${E2E_ARTIFACTS:-$E2E_DIR/artifacts}
   mkdir -p "$E2E_ARTIFACTS"

@@ -27,6 +27,8 @@ CACHE=$(mkdir -p "${2:?cache folder}" && realpath "$2")
 MIRROR=${KOVA_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 # The program runs in the root, through a wrapper made below.
 e2e_init /bin/true
+# The window lister runs outside the root, from the build beside the package.
+KOVA_XWINDOWS=$(realpath "$1/..")/bin/kova-xwindows
 ROOT=$E2E_DIR/root
 unmount_and_clean_up() {
   local status=$?
