@@ -16,6 +16,10 @@ PACKAGES=(
   # a private session bus and the panels Debian ships whose trays speak the
   # status-notifier protocol (LXQt's: only that one; Xfce's: XEmbed too)
   dbus-daemon lxqt-panel xfce4-panel
+  # the window managers of Xfce, MATE, KDE Plasma, GNOME and Cinnamon (with
+  # the settings schemas marco and muffin read at start), and a terminal to
+  # type into while a note's alarm ticks
+  xfwm4 marco mate-settings-daemon-common kwin-x11 mutter muffin cinnamon-settings-daemon xterm
   # an X server whose screen can change size while a test runs
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # driving and looking at the desktop in the end-to-end tests

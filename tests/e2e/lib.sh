@@ -103,6 +103,28 @@ window_titled() { windows_of "$KOVA_PID" | awk -F '\t' -v t="$1" '$4 == t { prin
 has_window_titled() { [[ -n $(window_titled "$1") ]]; }
 has_no_window_titled() { [[ -z $(window_titled "$1") ]]; }
 
+# --- the note editor -------------------------------------------------------
+
+editor_id() { window_titled Kova付箋紙; }
+has_editor() { [[ -n $(editor_id) ]]; }
+has_no_editor() { [[ -z $(editor_id) ]]; }
+
+# post_from_editor TEXT: in the open editor, replaces the text with TEXT and
+# posts it with the 貼り付け button.
+post_from_editor() {
+  local x y w h
+  wait_until "the editor" has_editor
+  wait_until "the editor to take the keyboard" focus_on "$(editor_id)"
+  xdotool key ctrl+a
+  xdotool type "$1"
+  # 貼り付け sits left of Cancel in the editor's bottom right corner.
+  read -r x y w h < <(xwininfo -id "$(editor_id)" | awk '
+    /Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
+  xdotool mousemove $((x + w - 94)) $((y + h - 17)) click 1
+  wait_until "the editor to post the note" has_no_editor
+}
+
 # --- menus -----------------------------------------------------------------
 
 # The menus' items in order, one table each (format in tray_menu.txt); a

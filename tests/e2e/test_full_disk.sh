@@ -96,7 +96,7 @@ note_intact() {
 
 # edit_note TEXT: the note's editor, new text, posted with the 貼り付け button.
 edit_note() {
-  local x y w h note
+  local x y note
   note=$(note_id)
   [[ -n $note ]] || fail "no note to edit"
   read -r x y < <(xwininfo -id "$note" | awk '
@@ -104,20 +104,8 @@ edit_note() {
   xdotool mousemove $((x + 8)) $((y + 8)) click 3
   wait_until "the note menu" has_popup "$KOVA_PID"
   xdotool key Down Return
-  wait_until "the editor" has_editor
-  wait_until "the editor to take the keyboard" focus_on "$(editor_id)"
-  xdotool key ctrl+a
-  xdotool type "$1"
-  # 貼り付け sits left of Cancel in the editor's bottom right corner.
-  read -r x y w h < <(xwininfo -id "$(editor_id)" | awk '
-    /Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
-    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
-  xdotool mousemove $((x + w - 94)) $((y + h - 17)) click 1
-  wait_until "the editor to post the note" has_no_editor
+  post_from_editor "$1"
 }
-editor_id() { windows_of "$KOVA_PID" | awk -F '\t' '$4 == "Kova付箋紙" { print $1; exit }'; }
-has_editor() { [[ -n $(editor_id) ]]; }
-has_no_editor() { [[ -z $(editor_id) ]]; }
 
 rm -f "$KOVASHELL_HOME"/*
 printf '[a1]\r\nb7=True\r\n[desktop]\r\nclick=0\r\n' >"$KOVASHELL_HOME/KovaShell.ini"
