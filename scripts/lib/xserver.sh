@@ -130,6 +130,15 @@ wait_until() {
   done
 }
 
+# output_is EXPECTED COMMAND...: COMMAND prints EXPECTED. For waits on a
+# value: wait_until "..." output_is 4 field 0 7 reads the value at each poll,
+# where test "$(field 0 7)" = 4 would read it once.
+output_is() {
+  local expected=$1
+  shift
+  [[ $("$@") == "$expected" ]]
+}
+
 # True while PID runs (an ended child not yet waited for is a zombie: gone).
 process_alive() {
   local stat

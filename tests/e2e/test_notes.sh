@@ -101,7 +101,7 @@ for step in 1 2 3 4 5 6; do
 done
 xdotool mouseup 1
 wait_until "the note at its new place" has_note_at 320 190
-wait_until "the new place in the field file" test "$(field 0 7)" = 2850
+wait_until "the new place in the field file" output_is 2850 field 0 7
 [[ $(field 0 8) == 4800 ]] || fail "Left after the drag is $(field 0 8), not 4800"
 [[ $(field 0 6) == True ]] || fail "the drag changed the visibility field"
 echo "dragged: $(screenshot dragged)"

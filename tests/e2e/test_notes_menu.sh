@@ -31,10 +31,10 @@ choose_note_item topmost 最前面に表示
 wait_until "the note in the upper layer" note_above
 xprop -id "$(note_id)" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR ||
   fail "the top-most note came into the task bar"
-wait_until "top-most stored" test "$(field 14)" = True
+wait_until "top-most stored" output_is True field 14
 echo "top-most: $(screenshot topmost)"
 
 choose_note_item hide 非表示
 wait_until "the note hidden" has_no_note
-wait_until "hidden stored" test "$(field 6)" = False
+wait_until "hidden stored" output_is False field 6
 [[ $(field 14) == True ]] || fail "hiding changed the z-order field"

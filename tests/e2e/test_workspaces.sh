@@ -42,12 +42,13 @@ on_current() {
 }
 go_to() {
   xdotool set_desktop "$1"
-  wait_until "workspace $(($1 + 1))" test "$(current_desktop)" = "$1"
+  wait_until "workspace $(($1 + 1))" output_is "$1" current_desktop
 }
 
 start_x --wm
 xdotool set_num_desktops 4
-wait_until "four workspaces" test "$(xprop -root _NET_NUMBER_OF_DESKTOPS | awk '{ print $3 }')" = 4
+desktop_count() { xprop -root _NET_NUMBER_OF_DESKTOPS | awk '{ print $3 }'; }
+wait_until "four workspaces" output_is 4 desktop_count
 start_kovashell_with_icon
 wait_until "the note on every workspace" note_on_all
 
