@@ -10,7 +10,8 @@
 # - top-most stays above the terminal activated after it, back-most below it,
 #   and choosing either again makes the note ordinary;
 # - a drag moves the note and its place is saved.
-# Skipped where WM is not installed.
+# Skipped where WM is not installed; under muffin, which needs GL to draw and
+# let the pointer through, after the checks that need no pointer.
 wm=${1:?window manager}
 shift
 source "$(dirname "$0")/lib.sh"
@@ -188,6 +189,9 @@ has_state "$back" BELOW || fail "the back-most note is not in the lower layer"
 above "$top" "$term" || fail "the top-most note went below the activated terminal"
 above "$term" "$back" || fail "the back-most note came above the terminal"
 echo "layers: $(screenshot layers)"
+# muffin composites through GL, which Xvfb lacks: it draws nothing and its
+# overlay takes the pointer, so what follows (the pointer's part) cannot run.
+[[ $wm != muffin ]] || skip "muffin: no pointer input under Xvfb without GL (checked up to here)"
 
 note_menu "$top" 最前面に表示
 wait_until "the top-most note ordinary again" lacks_state "$top" ABOVE
@@ -208,7 +212,7 @@ on_every_workspace "shown again"
 
 open_tray_menu
 choose_tray_item 付箋紙 [新規作成]
-post_from_editor "新しいメモ"
+post_from_editor "new note"
 wait_until "the new note posted" note_count_is 5
 on_every_workspace "posted"
 
