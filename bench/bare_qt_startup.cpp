@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
     app.setApplicationName(QStringLiteral("KovaShell"));
     QPixmap picture(32, 32);
     picture.fill(Qt::yellow);
-    QSystemTrayIcon tray(QIcon(picture));
+    QSystemTrayIcon tray{QIcon(picture)};
     tray.setToolTip(QStringLiteral("KovaShell"));
     tray.show();
 

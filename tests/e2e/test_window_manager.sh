@@ -210,8 +210,12 @@ wait_until "the hidden note shown" note_count_is 4
 menu_entries mnuFusenVisible
 on_every_workspace "shown again"
 
+# The editor the user asked for takes the keyboard, from the window manager.
 open_tray_menu
 choose_tray_item 付箋紙 [新規作成]
+wait_until "the editor" has_editor
+focused() { printf '0x%x\n' "$(xdotool getwindowfocus)"; }
+wait_until "the editor to be given the keyboard" output_is "$(editor_id)" focused
 post_from_editor "new note"
 wait_until "the new note posted" note_count_is 5
 on_every_workspace "posted"
