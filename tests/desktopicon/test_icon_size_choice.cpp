@@ -63,11 +63,10 @@ void TestIconSizeChoice::eachDesktopGetsItsOwnSetting_data() {
     const QStringList xfce{"xfconf xfce4-desktop /desktop-icons/icon-size 32<48"};
     const QStringList mate{"gsettings org.mate.caja.icon-view default-zoom-level small<standard"};
     const QStringList plasma{"plasma  iconSize 1<3"};
-    const QStringList cinnamon{
-        "gsettings org.nemo.icon-view default-zoom-level small<standard"
-        " if org.nemo.desktop use-desktop-grid=false",
-        "file nemo/desktop-metadata nemo-icon-view-zoom-level 2<3"
-        " [desktop-monitor-*] restart nemo-desktop  quit=--quit"};
+    const QStringList cinnamon{"gsettings org.nemo.icon-view default-zoom-level small<standard"
+                               " if org.nemo.desktop use-desktop-grid=false",
+                               "file nemo/desktop-metadata nemo-icon-view-zoom-level 2<3"
+                               " [desktop-monitor-*] restart nemo-desktop  quit=--quit"};
     const QStringList lxqt{"file pcmanfm-qt/lxqt/settings.conf DesktopIconSize 32<48"
                            " [Desktop] restart pcmanfm-qt --desktop quit=--quit"};
     const QStringList lxde{"file libfm/libfm.conf big_icon_size 32<48"
@@ -143,8 +142,7 @@ void TestIconSizeChoice::largeIsTheUsersOwnSize() {
         return text == QLatin1String("-") ? std::nullopt : std::optional<QString>(text);
     };
     const IconSizeSetting setting = iconSizeSettings(detectDesktop(desktop), dingInHome).last();
-    const SizeStep step =
-        planIconSize(setting, IconSize(size), value(current), value(kept));
+    const SizeStep step = planIconSize(setting, IconSize(size), value(current), value(kept));
     QCOMPARE(step.keep, value(keep));
     QCOMPARE(step.set, value(set));
     QCOMPARE(step.forget, forget);

@@ -269,18 +269,18 @@ kill -KILL "$KOVA_PID"
 wait_until "KovaShell to be gone" process_gone "$KOVA_PID"
 kept_is "$OWN" || fail "the kill lost the user's size: $(cat "$KEPT" 2>/dev/null)"
 
-printf '#!/bin/sh\necho "$*" >>"%s"\n' "$E2E_DIR/loginctl.log" >"$E2E_DIR/bin/loginctl"
-chmod +x "$E2E_DIR/bin/loginctl"
 "$BUILD_BIN/KovaRemover" >"$E2E_DIR/remover.log" 2>&1 &
 REMOVER_PID=$!
 E2E_PIDS+=("$REMOVER_PID")
-for answer in removal log-off; do
-  wait_until "KovaRemover's $answer question" has_dialog "$REMOVER_PID" KovaRemover
+# Yes to the removal, No to the log-off.
+for key in Return Escape; do
+  wait_until "KovaRemover's question" has_dialog "$REMOVER_PID" KovaRemover
   box=$(dialogs_of "$REMOVER_PID" KovaRemover | head -n 1)
-  wait_until "the $answer question to take the focus" focus_on "$box"
-  xdotool key Return
-  wait_until "the $answer question to close" window_closed "$box"
+  wait_until "the question to take the focus" focus_on "$box"
+  xdotool key "$key"
+  wait_until "the question to close" window_closed "$box"
 done
+wait_until "KovaRemover to end" process_gone "$REMOVER_PID"
 wait_until "KovaRemover to put the user's $OWN back" setting_is_now "$OWN"
 wait_until "KovaRemover to forget the kept size" kept_is ""
 if [[ -n $PHOTOGRAPHED ]]; then

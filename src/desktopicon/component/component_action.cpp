@@ -36,7 +36,8 @@ int actOnSettings(const QString& settingsFile, const QString& xdgCurrentDesktop)
         return 0;
     const Desktop desktop = detectDesktop(xdgCurrentDesktop);
     if (desktop == Desktop::Unknown) {
-        qCWarning(kovaLog, "desktop \"%s\" has no icon-size setting known here; icons left as they are",
+        qCWarning(kovaLog,
+                  "desktop \"%s\" has no icon-size setting known here; icons left as they are",
                   qUtf8Printable(xdgCurrentDesktop));
         return 0;
     }

@@ -60,11 +60,15 @@ IconSizeSetting keyFile(const char* path, const char* group, const char* key, co
 
 Desktop detectDesktop(const QString& xdgCurrentDesktop) {
     static const std::pair<const char*, Desktop> kNames[] = {
-        {"gnome", Desktop::Gnome},      {"budgie", Desktop::Budgie},
+        {"gnome", Desktop::Gnome},
+        {"budgie", Desktop::Budgie},
         {"gnome-flashback", Desktop::GnomeFlashback},
-        {"mate", Desktop::Mate},        {"xfce", Desktop::Xfce},
-        {"kde", Desktop::Kde},          {"x-cinnamon", Desktop::Cinnamon},
-        {"cinnamon", Desktop::Cinnamon}, {"lxqt", Desktop::Lxqt},
+        {"mate", Desktop::Mate},
+        {"xfce", Desktop::Xfce},
+        {"kde", Desktop::Kde},
+        {"x-cinnamon", Desktop::Cinnamon},
+        {"cinnamon", Desktop::Cinnamon},
+        {"lxqt", Desktop::Lxqt},
         {"lxde", Desktop::Lxde},
     };
     for (const QString& raw : xdgCurrentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
@@ -150,10 +154,10 @@ QList<IconSizeSetting> iconSizeSettings(Desktop desktop, const SchemaFolders& sc
                               {"small", "normal", "large", "massive"}, "small", "normal");
         break;
     case Desktop::GnomeFlashback:
-        settings << gsettings("org.gnome.gnome-flashback.desktop.icons", "icon-size",
-                              {"16px", "22px", "24px", "32px", "48px", "64px", "72px", "96px",
-                               "128px"},
-                              "32px", "48px");
+        settings << gsettings(
+            "org.gnome.gnome-flashback.desktop.icons", "icon-size",
+            {"16px", "22px", "24px", "32px", "48px", "64px", "72px", "96px", "128px"}, "32px",
+            "48px");
         break;
     case Desktop::Mate:
         settings << gsettings("org.mate.caja.icon-view", "default-zoom-level", kFileManagerZoom,
@@ -183,9 +187,8 @@ QList<IconSizeSetting> iconSizeSettings(Desktop desktop, const SchemaFolders& sc
     case Desktop::Cinnamon: {
         // The legacy view follows the icon view's zoom live; the grid keeps
         // its own per monitor and reads it when nemo-desktop starts.
-        IconSizeSetting legacy =
-            gsettings("org.nemo.icon-view", "default-zoom-level", kFileManagerZoom, "small",
-                      "standard");
+        IconSizeSetting legacy = gsettings("org.nemo.icon-view", "default-zoom-level",
+                                           kFileManagerZoom, "small", "standard");
         legacy.onlyIfKey = QStringLiteral("org.nemo.desktop use-desktop-grid");
         legacy.onlyIfValue = QStringLiteral("false");
         IconSizeSetting grid = keyFile("nemo/desktop-metadata", "desktop-monitor-*",
@@ -202,8 +205,7 @@ QList<IconSizeSetting> iconSizeSettings(Desktop desktop, const SchemaFolders& sc
                             "pcmanfm-qt", "--desktop", "--quit");
         break;
     case Desktop::Lxde:
-        settings << keyFile("libfm/libfm.conf", "ui", "big_icon_size", "pcmanfm", "--desktop",
-                            "");
+        settings << keyFile("libfm/libfm.conf", "ui", "big_icon_size", "pcmanfm", "--desktop", "");
         break;
     case Desktop::Unknown:
         break;
@@ -213,9 +215,9 @@ QList<IconSizeSetting> iconSizeSettings(Desktop desktop, const SchemaFolders& sc
 
 QList<IconSizeSetting> allIconSizeSettings(const SchemaFolders& schemaFolders) {
     QList<IconSizeSetting> all;
-    for (const Desktop d : {Desktop::Gnome, Desktop::Budgie, Desktop::GnomeFlashback, Desktop::Mate,
-                            Desktop::Xfce, Desktop::Kde, Desktop::Cinnamon, Desktop::Lxqt,
-                            Desktop::Lxde})
+    for (const Desktop d :
+         {Desktop::Gnome, Desktop::Budgie, Desktop::GnomeFlashback, Desktop::Mate, Desktop::Xfce,
+          Desktop::Kde, Desktop::Cinnamon, Desktop::Lxqt, Desktop::Lxde})
         all << iconSizeSettings(d, schemaFolders);
     return all;
 }

@@ -70,11 +70,11 @@ QStringList extensionSchemaFolders(const QString& extensionUuid);
 // The settings that may hold the desktop's icon size, in the order they are
 // tried: the first one present on the machine is the one (a desktop's
 // alternatives: system or extension schema, grid or legacy view).
-QList<IconSizeSetting> iconSizeSettings(Desktop desktop,
-                                        const SchemaFolders& schemaFolders = extensionSchemaFolders);
+QList<IconSizeSetting>
+iconSizeSettings(Desktop desktop, const SchemaFolders& schemaFolders = extensionSchemaFolders);
 
 // Every setting of every desktop, for putting all kept sizes back.
-QList<IconSizeSetting> allIconSizeSettings(
-    const SchemaFolders& schemaFolders = extensionSchemaFolders);
+QList<IconSizeSetting>
+allIconSizeSettings(const SchemaFolders& schemaFolders = extensionSchemaFolders);
 
 } // namespace kova

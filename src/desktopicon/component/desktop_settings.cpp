@@ -64,8 +64,7 @@ std::optional<QString> evaluatePlasmaScript(const QString& script) {
     if (!shell.isValid())
         return std::nullopt;
     shell.setTimeout(kToolWaitMs);
-    const QDBusReply<QString> reply =
-        shell.call(QStringLiteral("evaluateScript"), script);
+    const QDBusReply<QString> reply = shell.call(QStringLiteral("evaluateScript"), script);
     if (!reply.isValid()) {
         qCWarning(kovaLog, "plasmashell refused the icon-size script: %s",
                   qUtf8Printable(reply.error().message()));
@@ -106,13 +105,12 @@ bool editKeyFile(const IconSizeSetting& s, const QString& value) {
         return false;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const QFileDevice::Permissions mode =
-        existed ? QFileInfo(path).permissions()
-                : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                      QFileDevice::ReadOther;
-    return writeFileAtomically(path,
-                               setKeyFileValue(content, s.group, s.key, value.toUtf8(), s.newGroup),
-                               mode);
+    const QFileDevice::Permissions mode = existed
+                                              ? QFileInfo(path).permissions()
+                                              : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    return writeFileAtomically(
+        path, setKeyFileValue(content, s.group, s.key, value.toUtf8(), s.newGroup), mode);
 }
 
 // The desktop process reads its file only when it starts (and may write it
@@ -134,9 +132,9 @@ bool settingPresent(const IconSizeSetting& s) {
     switch (s.kind) {
     case IconSizeSetting::GSettings:
         if (!s.onlyIfKey.isEmpty()) {
-            const auto value = runTool(QStringLiteral("gsettings"),
-                                       QStringList{QStringLiteral("get")} +
-                                           s.onlyIfKey.split(QLatin1Char(' ')));
+            const auto value =
+                runTool(QStringLiteral("gsettings"),
+                        QStringList{QStringLiteral("get")} + s.onlyIfKey.split(QLatin1Char(' ')));
             if (value != s.onlyIfValue)
                 return false;
         }

@@ -96,7 +96,7 @@ bool applyIconSize(Desktop desktop, IconSize size) {
     }
     qCWarning(kovaLog, "%s: none of its icon-size settings is installed here; left unchanged",
               qUtf8Printable(desktopName(desktop)));
-    return false;
+    return true;
 }
 
 bool restoreOwnIconSizes() {

@@ -26,8 +26,9 @@ SizeStep planIconSize(const IconSizeSetting& setting, IconSize size,
 // The file of the kept sizes, beside the registry store.
 QString keptSizesPath();
 
-// Applies a size on the running desktop; false when the desktop has none of
-// its settings here or the change failed (each said in the log).
+// Applies a size on the running desktop; false when a change failed. A
+// desktop with none of its settings installed is left alone (both said in
+// the log).
 bool applyIconSize(Desktop desktop, IconSize size);
 
 // Puts every kept size back on whichever desktop it came from and forgets it;
