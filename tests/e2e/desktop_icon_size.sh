@@ -30,6 +30,24 @@ fi
 
 source "$(dirname "$0")/lib.sh"
 E2E_NAME=desktop_icon_size-$desktop
+
+# The desktops make hundreds of windows: the helpers' walk through all of them
+# takes seconds a look. Only the windows that carry the process's pid are looked at.
+windows_of() {
+  local pid=$1 id props info type title icons
+  icons=" $(tray_icon_ids | tr '\n' ' ') "
+  for id in $(xdotool search --pid "$pid" 2>/dev/null); do
+    id=$(printf '0x%x' "$id")
+    [[ $icons == *" $id "* ]] && continue
+    info=$(xwininfo -id "$id" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    props=$(xprop -id "$id" _NET_WM_WINDOW_TYPE _NET_WM_NAME 2>/dev/null) || continue
+    type=$(sed -n 's/^_NET_WM_WINDOW_TYPE.*= _NET_WM_WINDOW_TYPE_\([A-Z_]*\).*/\1/p' <<<"$props")
+    title=$(sed -n 's/^_NET_WM_NAME.*= "\(.*\)"$/\1/p' <<<"$props")
+    printf '%s\t%s\t%s\t%s\n' "$id" \
+      "$(awk '/Override Redirect State:/ { print $4 }' <<<"$info")" "${type:-NORMAL}" "$title"
+  done
+}
 e2e_init "$1"
 BUILD_BIN=$(dirname "$KOVASHELL")
 KEPT=$XDG_CONFIG_HOME/KovaShell/desktop-icon-size.ini
@@ -67,7 +85,7 @@ case $desktop in
     OWN=large SMALL=small
     prepare() {
       gsettings set org.mate.caja.icon-view default-zoom-level "$OWN"
-      gsettings set org.mate.background picture-options none
+      gsettings set org.mate.background picture-filename ''
       gsettings set org.mate.background color-shading-type solid
       gsettings set org.mate.background primary-color '#336699'
     }
@@ -96,7 +114,9 @@ case $desktop in
     prepare() {
       mkdir -p "$(dirname "$CONF")"
       printf '[Desktop]\nDesktopIconSize=%s\nWallpaperMode=none\nBgColor=#336699\n' "$OWN" >"$CONF"
-      printf '\n[System]\nFallbackIconThemeName=Adwaita\n' >>"$CONF"
+      # LXQt's own icon theme setting, which Qt follows under XDG_CURRENT_DESKTOP=LXQt.
+      mkdir -p "$XDG_CONFIG_HOME/lxqt"
+      printf '[General]\nicon_theme=Adwaita\n' >"$XDG_CONFIG_HOME/lxqt/lxqt.conf"
     }
     start_desktop() { start_openbox; start_bg pcmanfm-qt pcmanfm-qt --desktop --profile=lxqt; }
     DESKTOP_PROCESS=pcmanfm-qt
@@ -190,7 +210,7 @@ restarted_desktops() {
   return 0
 }
 # shellcheck disable=SC2207
-trap 'status=$?; E2E_PIDS+=($(restarted_desktops)); (exit $status); exit_cleanup' EXIT
+trap 'E2E_STATUS=$?; set +e; E2E_PIDS+=($(restarted_desktops)); (exit $E2E_STATUS); exit_cleanup' EXIT
 window_closed() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 
 PHOTOGRAPHED=""
@@ -210,7 +230,7 @@ height_becomes() {
   [[ $h == "$LAST_HEIGHT" ]] || { LAST_HEIGHT=$h; return 1; }
   case $want in
     shown) ((h > 20)) ;;
-    smaller) ((h + 8 <= BEFORE_HEIGHT)) ;;
+    smaller) ((h > 20 && h + 8 <= BEFORE_HEIGHT)) ;;
     same) ((h >= BEFORE_HEIGHT - 2 && h <= BEFORE_HEIGHT + 2)) ;;
   esac
 }

@@ -58,51 +58,32 @@ IconSizeSetting keyFile(const char* path, const char* group, const char* key, co
 
 } // namespace
 
+// The names XDG_CURRENT_DESKTOP gives them; the first of each is the log's.
+const std::pair<const char*, Desktop> kNames[] = {
+    {"GNOME", Desktop::Gnome},
+    {"Budgie", Desktop::Budgie},
+    {"GNOME-Flashback", Desktop::GnomeFlashback},
+    {"MATE", Desktop::Mate},
+    {"XFCE", Desktop::Xfce},
+    {"KDE", Desktop::Kde},
+    {"X-Cinnamon", Desktop::Cinnamon},
+    {"Cinnamon", Desktop::Cinnamon},
+    {"LXQt", Desktop::Lxqt},
+    {"LXDE", Desktop::Lxde},
+};
+
 Desktop detectDesktop(const QString& xdgCurrentDesktop) {
-    static const std::pair<const char*, Desktop> kNames[] = {
-        {"gnome", Desktop::Gnome},
-        {"budgie", Desktop::Budgie},
-        {"gnome-flashback", Desktop::GnomeFlashback},
-        {"mate", Desktop::Mate},
-        {"xfce", Desktop::Xfce},
-        {"kde", Desktop::Kde},
-        {"x-cinnamon", Desktop::Cinnamon},
-        {"cinnamon", Desktop::Cinnamon},
-        {"lxqt", Desktop::Lxqt},
-        {"lxde", Desktop::Lxde},
-    };
-    for (const QString& raw : xdgCurrentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        const QString name = raw.trimmed().toLower();
+    for (const QString& name : xdgCurrentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts))
         for (const auto& [known, desktop] : kNames)
-            if (name == QLatin1String(known))
+            if (name.trimmed().compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
                 return desktop;
-    }
     return Desktop::Unknown;
 }
 
 QString desktopName(Desktop desktop) {
-    switch (desktop) {
-    case Desktop::Gnome:
-        return QStringLiteral("GNOME");
-    case Desktop::Budgie:
-        return QStringLiteral("Budgie");
-    case Desktop::GnomeFlashback:
-        return QStringLiteral("GNOME Flashback");
-    case Desktop::Mate:
-        return QStringLiteral("MATE");
-    case Desktop::Xfce:
-        return QStringLiteral("Xfce");
-    case Desktop::Kde:
-        return QStringLiteral("KDE Plasma");
-    case Desktop::Cinnamon:
-        return QStringLiteral("Cinnamon");
-    case Desktop::Lxqt:
-        return QStringLiteral("LXQt");
-    case Desktop::Lxde:
-        return QStringLiteral("LXDE");
-    case Desktop::Unknown:
-        break;
-    }
+    for (const auto& [known, d] : kNames)
+        if (d == desktop)
+            return QLatin1String(known);
     return QStringLiteral("unknown");
 }
 
