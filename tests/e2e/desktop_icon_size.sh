@@ -48,6 +48,7 @@ windows_of() {
       "$(awk '/Override Redirect State:/ { print $4 }' <<<"$info")" "${type:-NORMAL}" "$title"
   done
 }
+
 e2e_init "$1"
 BUILD_BIN=$(dirname "$KOVASHELL")
 KEPT=$XDG_CONFIG_HOME/KovaShell/desktop-icon-size.ini
