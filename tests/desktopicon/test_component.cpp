@@ -2,6 +2,7 @@
 #include "desktopicon/component/component_registration.h"
 #include "desktopicon/component/desktop_commands.h"
 #include "desktopicon/component/icon_size.h"
+#include "desktopicon/component/own_icon_size.h"
 #include "platform/profile_file.h"
 #include "platform/registry_store.h"
 #include "support/temp_home.h"
@@ -116,6 +117,7 @@ private slots:
     void registrationToolTakesAnUnquotedPathWithBlanks();
     void registrationToolFailsForAMissingLibrary();
     void loaderIgnoresAnUnregisteredClass();
+    void sizeThatCannotBeKeptLeavesTheDesktopAlone();
     void portableCopyReadsTheSettingsBesideTheLibrary();
     void quickSuccessionEndsOnTheLatestCommand();
 };
@@ -249,6 +251,18 @@ void TestComponent::registrationToolFailsForAMissingLibrary() {
     QVERIFY(runRegistrationTool({QStringLiteral("/s"), home.file(QStringLiteral("none.so"))}) != 0);
     QVERIFY(runRegistrationTool({QStringLiteral("/s")}) != 0);
     QVERIFY(!QFile::exists(RegistryStore::defaultPath()));
+}
+
+void TestComponent::sizeThatCannotBeKeptLeavesTheDesktopAlone() {
+    test::TempHome home(test::TempHome::Registered);
+    home.write(QStringLiteral("KovaShell.ini"), "[desktop]\r\nclick=2\r\n");
+    // A folder where the file of kept sizes goes: no save can replace it.
+    QVERIFY(QDir().mkpath(keptSizesPath()));
+    const StandIns standIns({QStringLiteral("gsettings")});
+    QString log;
+    QVERIFY(runLoader(standIns.path(), QStringLiteral("GNOME"), {}, &log) != 0);
+    QCOMPARE(standIns.calls(), QStringList());
+    QVERIFY2(log.contains(QStringLiteral("cannot keep the desktop's icon size")), qPrintable(log));
 }
 
 void TestComponent::loaderIgnoresAnUnregisteredClass() {
