@@ -6,7 +6,7 @@
 # Real desktop processes are photographed: the icons' drawn size must shrink
 # and come back. Desktops that cannot run here are checked by their setting.
 # Usage: desktop_icon_size.sh KOVASHELL_BINARY DESKTOP
-# DESKTOP: xfce mate cinnamon lxqt lxde budgie flashback ding ding-extension plasma
+# DESKTOP: xfce mate cinnamon lxqt lxde budgie flashback ding ding-extension gtk4-ding plasma
 # (plasma needs PLASMA_STANDIN, the test's stand-in for plasmashell).
 
 desktop=${2:?which desktop}
@@ -137,7 +137,7 @@ case $desktop in
     start_desktop() { start_openbox; start_bg pcmanfm pcmanfm --desktop; }
     DESKTOP_PROCESS=pcmanfm
     ;;
-  budgie | flashback | ding | ding-extension)
+  budgie | flashback | ding | ding-extension | gtk4-ding)
     case $desktop in
       budgie)
         export XDG_CURRENT_DESKTOP=Budgie:GNOME
@@ -151,20 +151,24 @@ case $desktop in
     esac
     gsettings range "$SCHEMA" icon-size >/dev/null 2>&1 ||
       skip "the schema $SCHEMA is not installed (scripts/install-deps.sh)"
-    if [[ $desktop == ding-extension ]]; then
+    schemadir=()
+    if [[ $desktop == ding-extension || $desktop == gtk4-ding ]]; then
       # As installed from the extensions site: the schema only in the
-      # extension's own folder, none with the system's.
-      schemas=$XDG_DATA_HOME/gnome-shell/extensions/ding@rastersoft.com/schemas
+      # extension's own folder, none with the system's. The Gtk 4 fork's is
+      # DING's under its own names.
+      uuid=ding@rastersoft.com name=ding
+      [[ $desktop == gtk4-ding ]] && uuid=gtk4-ding@smedius.gitlab.com name=gtk4-ding
+      schemas=$XDG_DATA_HOME/gnome-shell/extensions/$uuid/schemas
       mkdir -p "$schemas" "$E2E_DIR/share"
-      cp /usr/share/glib-2.0/schemas/org.gnome.shell.extensions.ding.gschema.xml "$schemas/"
+      sed "s/extensions\.ding/extensions.$name/g; s/extension\.ding/extension.$name/g; s|/ding/|/$name/|" \
+        "/usr/share/glib-2.0/schemas/$SCHEMA.gschema.xml" >"$schemas/org.gnome.shell.extensions.$name.gschema.xml"
       glib-compile-schemas "$schemas"
       export XDG_DATA_DIRS=$E2E_DIR/share
       gsettings range "$SCHEMA" icon-size >/dev/null 2>&1 && fail "the system's schema is still seen"
-      gsettings_of() { gsettings --schemadir "$schemas" get "$1" "$2" | tr -d "'"; }
-      prepare() { gsettings --schemadir "$schemas" set "$SCHEMA" icon-size "$OWN"; }
-    else
-      prepare() { gsettings set "$SCHEMA" icon-size "$OWN"; }
+      SCHEMA=org.gnome.shell.extensions.$name schemadir=(--schemadir "$schemas")
     fi
+    gsettings_of() { gsettings "${schemadir[@]}" get "$1" "$2" | tr -d "'"; }
+    prepare() { gsettings "${schemadir[@]}" set "$SCHEMA" icon-size "$OWN"; }
     setting() { gsettings_of "$SCHEMA" icon-size; }
     start_desktop() { :; }
     ;;
