@@ -6,14 +6,14 @@
 # Real desktop processes are photographed: the icons' drawn size must shrink
 # and come back. Desktops that cannot run here are checked by their setting.
 # Usage: desktop_icon_size.sh KOVASHELL_BINARY DESKTOP
-# DESKTOP: xfce mate cinnamon lxqt lxde budgie flashback ding ding-extension gtk4-ding plasma
+# DESKTOP: xfce mate cinnamon cinnamon-legacy lxqt lxde budgie flashback ding ding-extension gtk4-ding plasma
 # (plasma needs PLASMA_STANDIN, the test's stand-in for plasmashell).
 
 desktop=${2:?which desktop}
 
 # nemo-desktop refuses to run as root: the test goes on as nobody, its
 # screenshots copied back afterwards.
-if [[ $desktop == cinnamon && $(id -u) == 0 ]]; then
+if [[ $desktop == cinnamon* && $(id -u) == 0 ]]; then
   command -v setpriv >/dev/null || { echo "SKIP: setpriv is needed to leave root"; exit 77; }
   shots=$(mktemp -d "${TMPDIR:-/tmp}/shots.XXXXXX")
   chmod 0777 "$shots"
@@ -101,6 +101,20 @@ case $desktop in
     prepare() {
       mkdir -p "$(dirname "$METADATA")"
       printf '[desktop-monitor-0]\nnemo-icon-view-zoom-level=%s\n' "$OWN" >"$METADATA"
+      gsettings set org.cinnamon.desktop.background picture-options none
+    }
+    start_desktop() { start_openbox; start_bg nemo-desktop nemo-desktop; }
+    DESKTOP_PROCESS=nemo-desktop
+    ;;
+  cinnamon-legacy)
+    # With the grid off, nemo-desktop's view follows the icon view's zoom live.
+    need nemo-desktop
+    export XDG_CURRENT_DESKTOP=X-Cinnamon
+    setting() { gsettings_of org.nemo.icon-view default-zoom-level; }
+    OWN=large SMALL=small
+    prepare() {
+      gsettings set org.nemo.desktop use-desktop-grid false
+      gsettings set org.nemo.icon-view default-zoom-level "$OWN"
       gsettings set org.cinnamon.desktop.background picture-options none
     }
     start_desktop() { start_openbox; start_bg nemo-desktop nemo-desktop; }
@@ -219,7 +233,7 @@ trap 'E2E_STATUS=$?; set +e; E2E_PIDS+=($(restarted_desktops)); (exit $E2E_STATU
 window_closed() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 
 PHOTOGRAPHED=""
-[[ $desktop =~ ^(xfce|mate|cinnamon|lxqt|lxde)$ ]] && PHOTOGRAPHED=1
+[[ $desktop =~ ^(xfce|mate|cinnamon|cinnamon-legacy|lxqt|lxde)$ ]] && PHOTOGRAPHED=1
 
 # Height of what the desktop draws in its icon column (icons and names) on
 # the plain background; the tray is at the other end of the screen.
