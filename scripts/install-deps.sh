@@ -26,6 +26,12 @@ PACKAGES=(
   xdotool imagemagick x11-utils wmctrl
   # desktop settings (desktop icons) and a real POP3 server for the mail tests
   libglib2.0-bin dovecot-pop3d
+  # the desktops whose icon size the desktop-icon component sets, run for real
+  # (Xfce's xfdesktop with xfwm4, MATE's caja, Cinnamon's nemo-desktop, LXQt's
+  # pcmanfm-qt, LXDE's pcmanfm) or for their schemas (Budgie, GNOME Flashback,
+  # GNOME's desktop icons); Adwaita draws pcmanfm-qt's icons
+  xfdesktop4 caja nemo pcmanfm-qt pcmanfm adwaita-icon-theme
+  budgie-desktop-view gnome-flashback gnome-shell-extension-desktop-icons-ng
   # POP3 over TLS: the system's trusted certificates (Qt's OpenSSL backend
   # comes with libqt6network6), and the tool the mail tests make their
   # certificates with

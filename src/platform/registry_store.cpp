@@ -333,6 +333,10 @@ bool RegistryStore::setValue(const QString& key, const QString& name, const QStr
     const QString folded = fold(name);
     auto it = std::find_if(section->values.begin(), section->values.end(),
                            [&](const Value& v) { return fold(v.name) == folded; });
+    // The program re-points its class at every load: the same value again
+    // is no reason for a save (and its syncs) on the way out.
+    if (it != section->values.end() && it->data == data)
+        return true;
     if (it != section->values.end())
         it->data = data;
     else

@@ -33,9 +33,10 @@ enum class Answer { Ok, Yes, No };
 // - processes: platform/process_start (QProcess::startDetached, pidfd_open,
 //   kill(pid, 0); the real seam starts through it), platform/command_line
 //   (PATH), core/default_mailer (xdg-mime, .desktop files), and in the
-//   component desktopicon/component/desktop_commands (gsettings, xfconf-query,
-//   qdbus), library_loader (dlopen) and component (dladdr, QLockFile,
-//   $XDG_CURRENT_DESKTOP), regsvr_main ($DISPLAY);
+//   component desktopicon/component/desktop_settings (gsettings, xfconf-query,
+//   plasmashell over Qt D-Bus, the desktops' files), desktop_process (/proc,
+//   kill, restarting a desktop process), library_loader (dlopen) and
+//   component (dladdr, QLockFile, $XDG_CURRENT_DESKTOP), regsvr_main ($DISPLAY);
 // - signals: platform/unix_signals (sigaction, a pipe);
 // - X11: platform/x11_window (xcb: task bar, workspaces, the display check),
 //   platform/tray_watcher (xcb tray selection, $DISPLAY), platform/tray_icon

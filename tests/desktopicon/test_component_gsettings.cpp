@@ -87,6 +87,11 @@ void TestComponentGsettings::initTestCase() {
 void TestComponentGsettings::doubleClicksSwitchTheDesktopIconsSize() {
     test::RunningProgram run; // its home also the keyfile's XDG_CONFIG_HOME
     QVERIFY(run.started);
+    // The user's own size, not the desktop's default: the large step gives it back.
+    QCOMPARE(::run(QStringLiteral("gsettings"),
+                   {QStringLiteral("set"), QStringLiteral("org.gnome.shell.extensions.ding"),
+                    QStringLiteral("icon-size"), QStringLiteral("large")}),
+             QString());
     Form1& form = run.form;
     const test::FakePlatform& platform = run.platform;
     runLoaderStarts(platform, 0);

@@ -13,15 +13,16 @@ copy="$E2E_DIR/Kova Shell"
 mkdir -p "$copy"
 cp "$build_bin"/{KovaShell,KovaShell.so,kovashell-regsvr,kovashell-loadinproc} "$copy/"
 
-# The desktop's own setting tool, standing in: it records what it is asked.
+# The desktop's own setting tool, standing in: it records what it is asked
+# to set, and reads as unset (so large is the desktop's default).
 calls=$E2E_DIR/gsettings.calls
 : >"$calls"
-printf '#!/bin/sh\necho "$*" >>"%s"\n' "$calls" >"$E2E_DIR/bin/gsettings"
+printf '#!/bin/sh\n[ "$1" = set ] || exit 0\necho "$*" >>"%s"\n' "$calls" >"$E2E_DIR/bin/gsettings"
 chmod +x "$E2E_DIR/bin/gsettings"
 export XDG_CURRENT_DESKTOP=ubuntu:GNOME
 store=$XDG_CONFIG_HOME/KovaShell/registry.reg
 small="set org.gnome.shell.extensions.ding icon-size 'small'"
-large="set org.gnome.shell.extensions.ding icon-size 'large'"
+large="set org.gnome.shell.extensions.ding icon-size 'standard'"
 
 question_shown() { has_dialog "$KOVA_PID" KovaShell; }
 

@@ -2,6 +2,7 @@
 
 #include "desktopicon/component/component_action.h"
 #include "desktopicon/component/component_registration.h"
+#include "desktopicon/component/own_icon_size.h"
 #include "platform/logging.h"
 #include "platform/settings.h"
 
@@ -25,6 +26,17 @@ QString ownPath() {
     return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
 }
 
+// Running the desktop's tools and D-Bus need an application object; a host
+// without one gets one for the duration of the call.
+std::unique_ptr<QCoreApplication> applicationForTheCall() {
+    static int argc = 1;
+    static char name[] = "KovaShell";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() != nullptr)
+        return nullptr;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 KOVA_EXPORT int DllRegisterServer() {
@@ -35,18 +47,15 @@ KOVA_EXPORT int DllRegisterServer() {
 }
 
 KOVA_EXPORT int DllUnregisterServer() {
+    const auto app = applicationForTheCall();
+    // What we changed outside our folder goes too: the user's own icon size
+    // back on the desktop.
+    kova::restoreOwnIconSizes();
     return kova::unregisterComponent(kova::RegistryStore()) ? 0 : 1;
 }
 
 KOVA_EXPORT int KovaActOnce() {
-    // Running the desktop's tools needs an application object; a host without
-    // one gets one for the duration of the call.
-    std::unique_ptr<QCoreApplication> ownApp;
-    static int argc = 1;
-    static char name[] = "KovaShell";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr)
-        ownApp = std::make_unique<QCoreApplication>(argc, argv);
+    const auto app = applicationForTheCall();
 
     // Quick double-clicks start several of us. One at a time, each reading the
     // command when its turn comes, so the desktop ends on the latest command.
@@ -63,9 +72,5 @@ KOVA_EXPORT int KovaActOnce() {
         qCWarning(kova::kovaLog, "no settings file at %s: nothing to do", qUtf8Printable(settings));
         return 1;
     }
-    const kova::DesktopCommand command =
-        kova::commandForSettings(settings, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
-    if (command.program.isEmpty())
-        return 0;
-    return kova::runDesktopCommand(command) ? 0 : 2;
+    return kova::actOnSettings(settings, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
 }

@@ -1,6 +1,8 @@
 #include "component_action.h"
 
+#include "desktopicon/component/own_icon_size.h"
 #include "platform/data_folder.h"
+#include "platform/logging.h"
 #include "platform/profile_file.h"
 #include "platform/registry_store.h"
 #include "platform/settings_keys.h"
@@ -22,13 +24,24 @@ QString actOnceLockPath() {
     return folder + QStringLiteral("/desktopicon.lock");
 }
 
-DesktopCommand commandForSettings(const QString& settingsFile, const QString& xdgCurrentDesktop,
-                                  const ProgramFinder& find) {
+IconSize iconSizeForSettings(const QString& settingsFile) {
     const ProfileFile settings(settingsFile);
-    const IconSize size =
-        iconSizeForCommand(settings.read(desktop::click.section, desktop::click.name),
-                           settings.read(a1::b6.section, a1::b6.name));
-    return iconSizeCommand(detectDesktop(xdgCurrentDesktop), size, find);
+    return iconSizeForCommand(settings.read(desktop::click.section, desktop::click.name),
+                              settings.read(a1::b6.section, a1::b6.name));
+}
+
+int actOnSettings(const QString& settingsFile, const QString& xdgCurrentDesktop) {
+    const IconSize size = iconSizeForSettings(settingsFile);
+    if (size == IconSize::Unchanged)
+        return 0;
+    const Desktop desktop = detectDesktop(xdgCurrentDesktop);
+    if (desktop == Desktop::Unknown) {
+        qCWarning(kovaLog,
+                  "desktop \"%s\" has no icon-size setting known here; icons left as they are",
+                  qUtf8Printable(xdgCurrentDesktop));
+        return 0;
+    }
+    return applyIconSize(desktop, size) ? 0 : 2;
 }
 
 } // namespace kova

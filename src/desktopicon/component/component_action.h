@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktopicon/component/desktop_commands.h"
+#include "desktopicon/component/icon_size.h"
 
 #include <QString>
 
@@ -13,9 +13,11 @@ QString componentDataFolder(const QString& libraryFolder);
 // Taken while the component acts, beside the registry store.
 QString actOnceLockPath();
 
-// Reads [desktop] click and [a1] b6 from the settings file and returns the
-// command that applies them on the given desktop (empty program: nothing).
-DesktopCommand commandForSettings(const QString& settingsFile, const QString& xdgCurrentDesktop,
-                                  const ProgramFinder& find = findOnPath);
+// Reads [desktop] click and [a1] b6 from the settings file: the size they ask for.
+IconSize iconSizeForSettings(const QString& settingsFile);
+
+// Acts once on the command of the settings file, on the desktop that
+// XDG_CURRENT_DESKTOP names; 0 when done or nothing was to be done.
+int actOnSettings(const QString& settingsFile, const QString& xdgCurrentDesktop);
 
 } // namespace kova

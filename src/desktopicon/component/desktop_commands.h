@@ -1,7 +1,5 @@
 #pragma once
 
-#include "desktopicon/component/icon_size.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,30 +8,73 @@
 
 namespace kova {
 
-enum class Desktop { Unknown, Gnome, Mate, Xfce, Kde };
-
-// The first desktop of XDG_CURRENT_DESKTOP (a colon-separated list, any case)
-// that has a setting for the icon size.
-Desktop detectDesktop(const QString& xdgCurrentDesktop);
-
-struct DesktopCommand {
-    QString program; // full path as found
-    QStringList arguments;
-    bool operator==(const DesktopCommand&) const = default;
+enum class Desktop {
+    Unknown,
+    Gnome,
+    Budgie,
+    GnomeFlashback,
+    Mate,
+    Xfce,
+    Kde,
+    Cinnamon,
+    Lxqt,
+    Lxde,
 };
 
-// Finds a program on PATH; empty when it is not installed.
-using ProgramFinder = std::function<QString(const QString& name)>;
-QString findOnPath(const QString& name);
+// The first desktop of XDG_CURRENT_DESKTOP (a colon-separated list, most
+// specific first, any case) that has a setting for the icon size.
+Desktop detectDesktop(const QString& xdgCurrentDesktop);
+// The name the log uses for it.
+QString desktopName(Desktop desktop);
 
-// The command that sets the icon size on that desktop through the desktop's
-// own setting; its program is empty when there is nothing to run (an
-// unknown desktop, no size change, or the tool is missing).
-DesktopCommand iconSizeCommand(Desktop desktop, IconSize size,
-                               const ProgramFinder& find = findOnPath);
+// Where and how one desktop keeps the size of its icons.
+struct IconSizeSetting {
+    enum Kind {
+        GSettings,    // gsettings: `store` the schema, `key` its key
+        Xfconf,       // xfconf-query: `store` the channel, `key` the property
+        PlasmaScript, // plasmashell's evaluateScript: `key` the folder view's entry
+        KeyFile,      // a file under the config folder: `store` its path, `group`, `key`
+    };
+    Kind kind = GSettings;
+    QString store;
+    QString key;
+    QString group;     // KeyFile: '*' at the end matches every group so named
+    QString newGroup;  // KeyFile: the group made when none matches
+    QString schemaDir; // GSettings: the schema's own folder; empty for the system's
+    // GSettings: used only while this key has this value (another view otherwise).
+    QString onlyIfKey;
+    QString onlyIfValue;
+    // The values from smallest to largest; empty when the value is pixels.
+    QStringList levels;
+    QString small;    // the size for small icons
+    QString standard; // the desktop's default
+    // KeyFile: the desktop process that reads the file only when it starts,
+    // the argument it must run with to be the desktop (empty: any), and its
+    // quit option (empty: it ends on SIGTERM).
+    QString process;
+    QString processMarker;
+    QString quitOption;
 
-// Runs it and waits for it (the component runs in a process of its own);
-// its output is discarded. False when nothing ran or it failed.
-bool runDesktopCommand(const DesktopCommand& command);
+    // Where the user's own size is kept.
+    QString id() const;
+    // Whether a value is clearly larger than `small`.
+    bool isClearlyLarger(const QString& value) const;
+    bool operator==(const IconSizeSetting&) const = default;
+};
+
+// Folders where an extension installed from the extensions site, or by the
+// distribution, keeps its schemas; the first that holds the schema is used.
+using SchemaFolders = std::function<QStringList(const QString& extensionUuid)>;
+QStringList extensionSchemaFolders(const QString& extensionUuid);
+
+// The settings that may hold the desktop's icon size, in the order they are
+// tried: the first one present on the machine is the one (a desktop's
+// alternatives: system or extension schema, grid or legacy view).
+QList<IconSizeSetting>
+iconSizeSettings(Desktop desktop, const SchemaFolders& schemaFolders = extensionSchemaFolders);
+
+// Every setting of every desktop, for putting all kept sizes back.
+QList<IconSizeSetting>
+allIconSizeSettings(const SchemaFolders& schemaFolders = extensionSchemaFolders);
 
 } // namespace kova
