@@ -40,12 +40,13 @@ void NoteBoard::ApplyNoteRecord() {
 }
 
 void NoteBoard::applyRecord(Form5a* w, const NoteRecord& r) {
-    w->setNoteText(r.text);
+    // The font before the text: the text is laid out once, in its own font.
     QFont font(r.fontName);
     font.setPointSizeF(r.fontSize);
     font.setBold(r.bold);
     font.setItalic(r.italic);
     w->setNoteFont(font);
+    w->setNoteText(r.text);
     w->setNoteColors(r.backColor, r.foreColor);
     w->Text4 = r.timer.year;
     w->Text5 = r.timer.month;
