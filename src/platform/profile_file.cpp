@@ -50,7 +50,11 @@ bool readLines(const QString& path, QStringList* lines, bool* utf8) {
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return false;
-    *lines = splitLines(decodeFileText(bytes, utf8));
+    bool converted = false;
+    const QString text = decodeFileText(bytes, utf8, &converted);
+    if (!converted)
+        return false;
+    *lines = splitLines(text);
     return true;
 }
 
@@ -176,7 +180,13 @@ bool ProfileFile::write(const QList<Entry>& entries) const {
 
     QString text = lines.join(QLatin1String("\r\n"));
     text += QLatin1String("\r\n");
-    return writeFileAtomically(path_, encodeFileText(text));
+    bool converted = false;
+    const QByteArray bytes = encodeFileText(text, &converted);
+    if (!converted) {
+        qCWarning(kovaLog, "cannot save %s: no text converter", qUtf8Printable(path_));
+        return false;
+    }
+    return writeFileAtomically(path_, bytes);
 }
 
 } // namespace kova
