@@ -56,6 +56,7 @@ void MailChecker::startDialogue(int i) {
         return;
     }
     const MailAccount account = hooks_.settings().mailAccount(i);
+    unattended_[i] = byClock_;
     apply(i, dialogue_.start(i, account));
 }
 
@@ -98,7 +99,7 @@ void MailChecker::apply(int i, const Pop3Action& action) {
     if (action.label)
         hooks_.resultWindow().setResultLine(i, *action.label);
     for (const QString& message : action.messages)
-        Platform::instance().messageBox(message, Buttons::Ok);
+        tell(i, message);
     if (action.beep)
         Platform::instance().beep();
     if (action.question) {
@@ -108,6 +109,20 @@ void MailChecker::apply(int i, const Pop3Action& action) {
             Platform::instance().messageBox(*action.question, Buttons::YesNo) == Answer::Yes;
         apply(i, dialogue_.trustAnswered(i, trusted));
     }
+}
+
+// Boxes are modal, and the minute timer goes on while one is open: a server
+// that keeps failing would stack a box a minute. While one is open for the
+// account, a run nobody asked for only writes its result line.
+void MailChecker::tell(int i, const QString& message) {
+    if (unattended_[i] && openBoxes_[i] > 0) {
+        const QString tag = mailtext::accountTag(i);
+        hooks_.resultWindow().setResultLine(i, message.startsWith(tag) ? message : tag + message);
+        return;
+    }
+    ++openBoxes_[i];
+    Platform::instance().notice(message, i, !unattended_[i]);
+    --openBoxes_[i];
 }
 
 void MailChecker::closeSocket(int i) {
@@ -174,6 +189,7 @@ void MailChecker::GetMail() {
 }
 
 void MailChecker::MnuMailChk_Click() {
+    byClock_ = false;
     hooks_.settings().setMinuteCounter(u"0"_s);
     hooks_.resultWindow().showWindow();
     GetMail();
@@ -220,6 +236,8 @@ void MailChecker::Timer1_Timer() {
     // Compared as text: an interval written "05" never matches.
     if (next == settings.interval()) {
         settings.setMinuteCounter(u"0"_s);
+        // Its later accounts start from the chaining timer: the run keeps it.
+        byClock_ = true;
         GetMail();
     }
 }
