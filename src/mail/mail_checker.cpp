@@ -120,8 +120,12 @@ void MailChecker::tell(int i, const QString& message) {
         hooks_.resultWindow().setResultLine(i, message.startsWith(tag) ? message : tag + message);
         return;
     }
+    showBox(i, message, unattended_[i]);
+}
+
+void MailChecker::showBox(int i, const QString& message, bool unattended) {
     ++openBoxes_[i];
-    Platform::instance().notice(message, i, !unattended_[i]);
+    Platform::instance().notice(message, i, !unattended);
     --openBoxes_[i];
 }
 
@@ -154,8 +158,12 @@ void MailChecker::GetMail() {
         if (!accounts[i].account.isEmpty())
             run << i;
     }
+    // The settings' messages too: a run of the minute timer adds none to one
+    // still open.
     if (run.isEmpty()) {
-        Platform::instance().messageBox(mailtext::kNoSettings, Buttons::Ok);
+        if (byClock_ && openBoxes_[0] > 0)
+            return;
+        showBox(0, mailtext::kNoSettings, byClock_);
         hooks_.openSettings(1, 0);
         unloadResultWindow();
         return;
@@ -163,7 +171,9 @@ void MailChecker::GetMail() {
     for (int i : run) {
         const MailAccount& a = accounts[i];
         if (a.port.isEmpty() || a.server.isEmpty() || a.password.isEmpty()) {
-            Platform::instance().messageBox(mailtext::kIncomplete, Buttons::Ok);
+            if (byClock_ && openBoxes_[i] > 0)
+                return;
+            showBox(i, mailtext::kIncomplete, byClock_);
             hooks_.openSettings(1, i);
             unloadResultWindow();
             return;

@@ -101,6 +101,7 @@ private:
     void closeSocket(int i);
     void unloadResultWindow();
     void tell(int i, const QString& message);
+    void showBox(int i, const QString& message, bool unattended);
 
     MailHooks hooks_;
     Pop3Dialogue dialogue_;

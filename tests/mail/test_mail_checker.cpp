@@ -350,6 +350,21 @@ private slots:
         QCOMPARE(rig.settings.counter, counter);
     }
 
+    // The settings' message of a timer run, with two more minutes passing
+    // while it is open: still one box, one settings dialog.
+    void settingsMessageIsNotRepeatedUnderItself() {
+        FakePlatform platform;
+        CheckerRig rig;
+        rig.settings.intervalText = u"1"_s;
+        platform.onMessage = [&](const QString&) {
+            rig.checker.Timer1_Timer();
+            rig.checker.Timer1_Timer();
+        };
+        rig.checker.Timer1_Timer();
+        QCOMPARE(platform.messages, QStringList{u"メール設定を行ってください。"_s});
+        QCOMPARE(rig.tabs.size(), 1);
+    }
+
     // A modal box and a minute timer that goes on under it: while the box of
     // a failing account is open, the runs the timer starts still check but
     // only write the line. A run started by hand shows its own box.
