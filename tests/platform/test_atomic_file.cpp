@@ -1,5 +1,6 @@
 #include "platform/atomic_file.h"
 #include "support/file_size_limit.h"
+#include "support/skip.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,8 +179,7 @@ private slots:
         QFETCH(QString, inject);
         QFETCH(QByteArray, outcome);
         QFETCH(QString, line);
-        if (!failureOf(QStringLiteral("strace"), {QStringLiteral("-qq"), QStringLiteral("true")})
-                 .isNull())
+        if (!kova::test::straceWorks())
             QSKIP("strace cannot trace here");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("KovaShell.ini"));
