@@ -38,8 +38,12 @@ PACKAGES=(
   ca-certificates openssl
   # checking the autostart entry the settings dialog writes
   desktop-file-utils
-  # killing a save at each of its renames (test_save_killed)
+  # killing a save at each of its renames (test_save_killed), and failing
+  # one open of the CP932 converter's module
   strace
+  # the fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the
+  # sanitizers' runtime
+  clang libclang-rt-14-dev
   # opening web pages and folders, and finding the default mail program
   xdg-utils
   # the Debian package (dpkg-buildpackage with debhelper), its checks

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the C++ formatting, then builds KovaShell and runs every test: first
 # the unit and widget tests of an address/undefined-sanitizer build
-# (build-asan/), then the warning-free Debug build (build/) with all tests,
+# (build-asan/), each fuzz target for a few seconds (build-fuzz/), then the
+# warning-free Debug build (build/) with all tests,
 # end-to-end ones included. Exits non-zero on any failure; the last line
 # printed is the CTest summary of the main run.
 set -euo pipefail
@@ -60,6 +61,11 @@ TMPDIR=$tests_tmp ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
   ctest --test-dir "$asan_dir" -LE e2e "${ctest_options[@]}" ||
   asan_status=$?
 
+# Each fuzz target a few seconds, from its seeds and what earlier runs found.
+echo "== fuzz targets (scripts/fuzz.sh)"
+fuzz_status=0
+KOVA_JOBS=$jobs scripts/fuzz.sh "${KOVA_FUZZ_SECONDS:-5}" || fuzz_status=$?
+
 echo "== main build ($main_dir/)"
 configure "$main_dir"
 ninja -C "$main_dir" -j "$jobs"
@@ -84,6 +90,10 @@ if ((${#leftovers[@]} > 0)) || [[ -n $(ls -A "$tests_tmp") ]]; then
   ((status != 0)) || status=1
 else
   echo "The tests left no process and no folder behind."
+fi
+if ((fuzz_status != 0)); then
+  echo "The fuzz targets FOUND something (see above)."
+  ((status != 0)) || status=$fuzz_status
 fi
 if ((asan_status != 0)); then
   echo "The sanitizer run FAILED (see above)."

@@ -13,7 +13,8 @@ namespace kova {
 
 void removeLeftoverSaves() {
     removeLeftoverTemporaryFiles(dataFolder(), [](const QString& name) {
-        return name == QLatin1String(kSettingsFileName) || isNoteFileName(name);
+        return name == QLatin1String(kSettingsFileName) || isNoteFileName(name) ||
+               isNextNoteFileName(name);
     });
     const QFileInfo store(RegistryStore::defaultPath());
     removeLeftoverTemporaryFiles(

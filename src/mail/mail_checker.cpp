@@ -56,6 +56,7 @@ void MailChecker::startDialogue(int i) {
         return;
     }
     const MailAccount account = hooks_.settings().mailAccount(i);
+    unattended_[i] = byClock_;
     apply(i, dialogue_.start(i, account));
 }
 
@@ -98,7 +99,7 @@ void MailChecker::apply(int i, const Pop3Action& action) {
     if (action.label)
         hooks_.resultWindow().setResultLine(i, *action.label);
     for (const QString& message : action.messages)
-        Platform::instance().messageBox(message, Buttons::Ok);
+        tell(i, message);
     if (action.beep)
         Platform::instance().beep();
     if (action.question) {
@@ -108,6 +109,24 @@ void MailChecker::apply(int i, const Pop3Action& action) {
             Platform::instance().messageBox(*action.question, Buttons::YesNo) == Answer::Yes;
         apply(i, dialogue_.trustAnswered(i, trusted));
     }
+}
+
+// Boxes are modal, and the minute timer goes on while one is open: a server
+// that keeps failing would stack a box a minute. While one is open for the
+// account, a run nobody asked for only writes its result line.
+void MailChecker::tell(int i, const QString& message) {
+    if (unattended_[i] && openBoxes_[i] > 0) {
+        const QString tag = mailtext::accountTag(i);
+        hooks_.resultWindow().setResultLine(i, message.startsWith(tag) ? message : tag + message);
+        return;
+    }
+    showBox(i, message, unattended_[i]);
+}
+
+void MailChecker::showBox(int i, const QString& message, bool unattended) {
+    ++openBoxes_[i];
+    Platform::instance().notice(message, i, !unattended);
+    --openBoxes_[i];
 }
 
 void MailChecker::closeSocket(int i) {
@@ -139,8 +158,12 @@ void MailChecker::GetMail() {
         if (!accounts[i].account.isEmpty())
             run << i;
     }
+    // The settings' messages too: a run of the minute timer adds none to one
+    // still open.
     if (run.isEmpty()) {
-        Platform::instance().messageBox(mailtext::kNoSettings, Buttons::Ok);
+        if (byClock_ && openBoxes_[0] > 0)
+            return;
+        showBox(0, mailtext::kNoSettings, byClock_);
         hooks_.openSettings(1, 0);
         unloadResultWindow();
         return;
@@ -148,7 +171,9 @@ void MailChecker::GetMail() {
     for (int i : run) {
         const MailAccount& a = accounts[i];
         if (a.port.isEmpty() || a.server.isEmpty() || a.password.isEmpty()) {
-            Platform::instance().messageBox(mailtext::kIncomplete, Buttons::Ok);
+            if (byClock_ && openBoxes_[i] > 0)
+                return;
+            showBox(i, mailtext::kIncomplete, byClock_);
             hooks_.openSettings(1, i);
             unloadResultWindow();
             return;
@@ -174,6 +199,7 @@ void MailChecker::GetMail() {
 }
 
 void MailChecker::MnuMailChk_Click() {
+    byClock_ = false;
     hooks_.settings().setMinuteCounter(u"0"_s);
     hooks_.resultWindow().showWindow();
     GetMail();
@@ -220,6 +246,8 @@ void MailChecker::Timer1_Timer() {
     // Compared as text: an interval written "05" never matches.
     if (next == settings.interval()) {
         settings.setMinuteCounter(u"0"_s);
+        // Its later accounts start from the chaining timer: the run keeps it.
+        byClock_ = true;
         GetMail();
     }
 }

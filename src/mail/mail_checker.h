@@ -62,6 +62,8 @@ public:
     // much the server sends meanwhile.
     void setDialogueLimitMs(int ms);
     void setHandshakeLimitMs(int ms);
+    // The minute timer's minute, shorter in tests.
+    void setMinuteMs(int ms) { Timer1.setInterval(ms); }
 
     void GetMail();
     void MailCheck0() { startDialogue(0); }
@@ -98,6 +100,8 @@ private:
     void apply(int i, const Pop3Action& action);
     void closeSocket(int i);
     void unloadResultWindow();
+    void tell(int i, const QString& message);
+    void showBox(int i, const QString& message, bool unattended);
 
     MailHooks hooks_;
     Pop3Dialogue dialogue_;
@@ -111,6 +115,11 @@ private:
     QTimer Timer2;
     bool Text1 = false;
     bool Text2 = false;
+    // The run was started by the minute timer, not by the user.
+    bool byClock_ = false;
+    // Per account: its dialogue belongs to such a run; its message boxes open.
+    std::array<bool, kMailAccountCount> unattended_{};
+    std::array<int, kMailAccountCount> openBoxes_{};
 };
 
 } // namespace kova

@@ -150,6 +150,7 @@ void NoteBoard::RestoreNote(int number) {
 }
 
 void NoteBoard::restoreNotes() {
+    finishNoteSaves();
     for (int n = kFirstNoteNumber; n <= kLastNoteNumber; ++n)
         RestoreNote(n);
 }
@@ -174,6 +175,14 @@ bool NoteBoard::WriteNoteText(int number) {
     if (kova::WriteNoteText(number, Text5))
         return true;
     tellNotSaved(number, noteTextFileName(number));
+    return false;
+}
+
+bool NoteBoard::WriteNote(int number) {
+    QString unsaved;
+    if (kova::WriteNote(number, List1, Text5, &unsaved))
+        return true;
+    tellNotSaved(number, unsaved);
     return false;
 }
 

@@ -12,9 +12,11 @@
 //                    (kNewNoteNumber = the editor holds a new note).
 //   CreateNoteWindow / ApplyNoteRecord / CaptureNoteRecord /
 //   RenumberAfterRemoval / RestoreNote(N) / restoreNotes()   store steps.
-//   WriteNoteFields(N) / WriteNoteText(N)  write the scratch record; on
+//   WriteNoteFields(N) / WriteNoteText(N) / WriteNote(N)  write the scratch
+//                    record (WriteNote: both files as one save); on
 //                    failure the user is told which note was not saved and
 //                    false comes back (the files on disk stay as they were).
+//   restoreNotes() first finishes the pair saves a kill cut short.
 //   freeNoteNumber() FindFreeNoteNumber, or -1 after telling the user that
 //                    all 101 numbers are in use.
 //   showScratchRecord(N, withZOrder)  create a window for note N from the
@@ -97,6 +99,7 @@ public:
 
     bool WriteNoteFields(int number);
     bool WriteNoteText(int number);
+    bool WriteNote(int number);
     int freeNoteNumber();
     Form5a* showScratchRecord(int number, bool withZOrder);
     void applyZOrderState(Form5a* window);

@@ -328,17 +328,9 @@ NoteRecord Form4a::record() const {
 bool Form4a::post(int number, const NoteRecord& record, bool edited) {
     const QStringList fields = record.toFields();
     board_->setScratchRecord(record.text, fields);
-    if (!board_->WriteNoteFields(number))
+    // Both files or neither: a failed save leaves the old files' bytes.
+    if (!board_->WriteNote(number))
         return false;
-    if (!board_->WriteNoteText(number)) {
-        // Leave no half-written note behind: the field file goes back to what
-        // it was (a new note's number stays free).
-        if (edited && held_)
-            kova::WriteNoteFields(number, held_->toFields());
-        else
-            removeNoteFiles(number);
-        return false;
-    }
     board_->showScratchRecord(number, edited);
     return true;
 }

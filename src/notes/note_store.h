@@ -40,6 +40,8 @@ QString noteFieldsPath(int number);
 QString noteTextPath(int number);
 // "KovaShell<N>.hsn" or "KovaShell<N>.log" for a note number N.
 bool isNoteFileName(const QString& name);
+// The same with ".kova-next": the next content of a note file being saved.
+bool isNextNoteFileName(const QString& name);
 bool noteFieldsExist(int number);
 bool noteTextExists(int number);
 
@@ -48,8 +50,10 @@ int FindFreeNoteNumber();
 
 // File content <-> values. Each line is one value between double quotes; a
 // quote inside a value is doubled so that any font name survives.
-QStringList parseNoteFields(const QByteArray& bytes);
-QByteArray formatNoteFields(const QStringList& values);
+// *converted turns false when the text converter is not available: the
+// result is then empty and must not be used.
+QStringList parseNoteFields(const QByteArray& bytes, bool* converted = nullptr);
+QByteArray formatNoteFields(const QStringList& values, bool* converted = nullptr);
 
 // Appends the values of N's field file to *list; false when it cannot be read.
 bool ReadNoteFields(int number, QStringList* list);
@@ -59,6 +63,17 @@ bool WriteNoteFields(int number, const QStringList& list);
 bool ReadNoteText(int number, QString* text);
 // Replaces N's text file: the text with CR LF line breaks, plus one CR LF.
 bool WriteNoteText(int number, const QString& text);
+
+// Saves N's field file and text file as one: after a failure, a kill or a
+// power cut at any point the pair reads as the old note or the new one, with
+// the old files' bytes kept when the save did not happen. False when the save
+// cannot be counted on; *unsaved then names the file that failed.
+bool WriteNote(int number, const QStringList& fields, const QString& text,
+               QString* unsaved = nullptr);
+// At start-up, before the notes are read: finishes the pair saves a kill cut
+// short after they counted, drops those cut short before. Returns how many
+// were finished.
+int finishNoteSaves();
 
 // Rewrites one field of N's field file from the file's own values. A file
 // short of field `index` is filled up first: `placeholder` for the slot just

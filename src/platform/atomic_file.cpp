@@ -33,19 +33,23 @@ mode_t unixMode(QFileDevice::Permissions p) {
 }
 
 // An exclusive flock on the folder itself (no lock file to leave behind).
-// Saves wait a moment for it; the sweep of leftovers only tries. Where the
-// folder cannot be locked (some network file systems) saves go on without.
+// Saves wait a moment for it; the sweep of leftovers only tries. `error`
+// tells why there is no lock: the folder cannot be opened, or it cannot be
+// locked (some network file systems) or stays locked.
 class FolderLock {
 public:
     FolderLock(const QString& folder, bool wait)
         : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ < 0)
+        if (fd_ < 0) {
+            error_ = errno;
             return;
+        }
         for (int tries = wait ? 200 : 1; tries > 0; --tries) {
             if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
                 locked_ = true;
                 return;
             }
+            error_ = errno;
             if (errno != EWOULDBLOCK && errno != EINTR)
                 return;
             if (tries > 1)
@@ -61,10 +65,12 @@ public:
 
     int fd() const { return fd_; }
     bool locked() const { return locked_; }
+    int error() const { return error_; }
 
 private:
     int fd_;
     bool locked_ = false;
+    int error_ = 0;
 };
 
 // The temporary file's name says whose it is, so that the sweep at start-up
@@ -91,6 +97,16 @@ void logSaveFailure(const QString& path, int error) {
     qCWarning(kovaLog, "cannot save %s: %s", qUtf8Printable(path), std::strerror(error));
 }
 
+// The rename lives in the folder: without this a power cut may bring the
+// old file back, so a save whose folder cannot be synced is no save.
+bool syncFolder(int folder, const QString& path) {
+    if (::fsync(folder) == 0)
+        return true;
+    qCWarning(kovaLog, "cannot make the save of %s last: syncing its folder: %s",
+              qUtf8Printable(path), std::strerror(errno));
+    return false;
+}
+
 } // namespace
 
 bool writeFileAtomically(const QString& path, const QByteArray& content,
@@ -99,6 +115,14 @@ bool writeFileAtomically(const QString& path, const QByteArray& content,
     const QFileInfo info(path);
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
     const FolderLock folder(QFileInfo(target).absolutePath(), true);
+    // Without the folder the rename cannot be made to last: not a save.
+    if (folder.fd() < 0) {
+        logSaveFailure(path, folder.error());
+        return false;
+    }
+    if (!folder.locked())
+        qCWarning(kovaLog, "saving %s without the folder lock: %s", qUtf8Printable(path),
+                  std::strerror(folder.error()));
     QByteArray temporary = QFile::encodeName(target + kTemporaryInfix) + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -117,11 +141,37 @@ bool writeFileAtomically(const QString& path, const QByteArray& content,
         ::unlink(temporary.constData());
         return false;
     }
-    // The rename itself lives in the folder: without this a power cut may
-    // bring the old file back.
-    if (folder.fd() >= 0)
-        (void)::fsync(folder.fd());
-    return true;
+    return syncFolder(folder.fd(), path);
+}
+
+bool renameDurably(const QString& from, const QString& to, bool* renamed) {
+    *renamed = false;
+    const int folder = ::open(QFile::encodeName(QFileInfo(to).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0 ||
+        ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        logSaveFailure(to, errno);
+        if (folder >= 0)
+            ::close(folder);
+        return false;
+    }
+    *renamed = true;
+    const bool durable = syncFolder(folder, to);
+    ::close(folder);
+    return durable;
+}
+
+bool removeDurably(const QString& path) {
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool ok = ::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT;
+    if (!ok)
+        qCWarning(kovaLog, "cannot remove %s: %s", qUtf8Printable(path), std::strerror(errno));
+    if (folder >= 0) {
+        ok = syncFolder(folder, path) && ok;
+        ::close(folder);
+    }
+    return ok;
 }
 
 int removeLeftoverTemporaryFiles(const QString& folder,

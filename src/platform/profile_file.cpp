@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <optional>
+
 namespace kova {
 
 namespace {
@@ -46,12 +48,62 @@ QStringList splitLines(const QString& text) {
     return lines;
 }
 
-bool readLines(const QString& path, QStringList* lines, bool* utf8) {
+// The bytes of each line of a Shift-JIS file, so that a rewrite keeps those
+// of the lines it leaves alone, bytes CP932 cannot read and all, as the
+// classic byte-wise profile calls did; nullopt for a line made or changed.
+using RawLines = QList<std::optional<QByteArray>>;
+
+bool readLines(const QString& path, QStringList* lines, bool* utf8, RawLines* raw = nullptr) {
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return false;
-    *lines = splitLines(decodeFileText(bytes, utf8));
+    bool converted = false;
+    const QString text = decodeFileText(bytes, utf8, &converted);
+    if (!converted)
+        return false;
+    *lines = splitLines(text);
+    if (raw == nullptr)
+        return true;
+    raw->clear();
+    if (!*utf8) {
+        // CR and LF are never part of a CP932 character: the byte lines are
+        // the text's lines.
+        QList<QByteArray> pieces = bytes.split('\n');
+        for (QByteArray& piece : pieces) {
+            if (piece.endsWith('\r'))
+                piece.chop(1);
+        }
+        if (!pieces.isEmpty() && pieces.last().isEmpty())
+            pieces.removeLast();
+        if (pieces.size() == lines->size()) {
+            for (const QByteArray& piece : std::as_const(pieces))
+                raw->append(piece);
+        }
+    }
+    if (raw->size() != lines->size())
+        *raw = RawLines(lines->size());
     return true;
+}
+
+// Shift-JIS lines keep their bytes where unchanged; a changed line CP932
+// cannot hold makes the whole file UTF-8, as does a UTF-8 file.
+QByteArray encodeLines(const QStringList& lines, const RawLines& raw, bool utf8, bool* converted) {
+    if (!utf8) {
+        QByteArray out;
+        bool clean = true;
+        for (qsizetype i = 0; i < lines.size() && clean; ++i) {
+            if (raw.at(i))
+                out += *raw.at(i);
+            else
+                out += toShiftJis(lines.at(i), &clean);
+            out += "\r\n";
+        }
+        if (clean) {
+            *converted = true;
+            return out;
+        }
+    }
+    return encodeFileText(lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n"), converted);
 }
 
 // Classic readers strip one pair of matching quotes around a value.
@@ -124,7 +176,7 @@ QString ProfileFile::read(const QString& section, const QString& key) const {
 
 namespace {
 
-void applyWrite(QStringList& lines, const QString& section, const QString& key,
+void applyWrite(QStringList& lines, RawLines& raw, const QString& section, const QString& key,
                 const QString& value) {
     const QString entry = key + QLatin1Char('=') + singleLine(value);
     int sectionAt = -1;
@@ -145,15 +197,19 @@ void applyWrite(QStringList& lines, const QString& section, const QString& key,
         if (line.kind == Line::Key && line.name.compare(key, Qt::CaseInsensitive) == 0) {
             // The stored name keeps its spelling; only the value changes.
             lines[i] = line.name + QLatin1Char('=') + singleLine(value);
+            raw[i] = std::nullopt;
             return;
         }
         if (!lines.at(i).trimmed().isEmpty())
             insertAt = i + 1;
     }
-    if (sectionAt < 0)
+    if (sectionAt < 0) {
         lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
-    else
+        raw << std::nullopt << std::nullopt;
+    } else {
         lines.insert(insertAt, entry);
+        raw.insert(insertAt, std::nullopt);
+    }
 }
 
 } // namespace
@@ -164,19 +220,24 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
 
 bool ProfileFile::write(const QList<Entry>& entries) const {
     QStringList lines;
+    RawLines raw;
     bool utf8 = false;
     // A missing file is an empty one; one that is there but cannot be read
     // would be replaced by the new entries alone.
-    if (!readLines(path_, &lines, &utf8) && QFileInfo::exists(path_)) {
+    if (!readLines(path_, &lines, &utf8, &raw) && QFileInfo::exists(path_)) {
         qCWarning(kovaLog, "cannot read %s: left as it is", qUtf8Printable(path_));
         return false;
     }
     for (const Entry& e : entries)
-        applyWrite(lines, e.section, e.key, e.value);
+        applyWrite(lines, raw, e.section, e.key, e.value);
 
-    QString text = lines.join(QLatin1String("\r\n"));
-    text += QLatin1String("\r\n");
-    return writeFileAtomically(path_, encodeFileText(text));
+    bool converted = false;
+    const QByteArray bytes = encodeLines(lines, raw, utf8, &converted);
+    if (!converted) {
+        qCWarning(kovaLog, "cannot save %s: no text converter", qUtf8Printable(path_));
+        return false;
+    }
+    return writeFileAtomically(path_, bytes);
 }
 
 } // namespace kova

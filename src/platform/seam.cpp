@@ -8,9 +8,11 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QScreen>
 
 namespace kova {
 
@@ -28,11 +30,40 @@ void Platform::install(Platform* platform) {
     g_installed = platform;
 }
 
-Answer RealPlatform::messageBox(const QString& text, Buttons buttons) {
-    QMessageBox box;
+namespace {
+
+void prepareBox(QMessageBox& box, const QString& text) {
     box.setWindowTitle(QCoreApplication::applicationName());
     box.setText(text);
     box.setIcon(QMessageBox::NoIcon);
+    // A resident program has no window of its own to sit on top of.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+// How far the boxes of two neighbouring slots stand apart, in pixels.
+constexpr int kSlotOffset = 48;
+
+} // namespace
+
+void RealPlatform::notice(const QString& text, int slot, bool takeFocus) {
+    QMessageBox box;
+    prepareBox(box, text);
+    box.setStandardButtons(QMessageBox::Ok);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Centred as usual, then moved down and right by its slot.
+        const QSize size = box.sizeHint();
+        const QPoint centred =
+            screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+        box.move(centred + QPoint(kSlotOffset, kSlotOffset) * slot);
+    }
+    if (!takeFocus)
+        box.setAttribute(Qt::WA_ShowWithoutActivating);
+    box.exec();
+}
+
+Answer RealPlatform::messageBox(const QString& text, Buttons buttons) {
+    QMessageBox box;
+    prepareBox(box, text);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -40,8 +71,6 @@ Answer RealPlatform::messageBox(const QString& text, Buttons buttons) {
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    // A resident program has no window of its own to sit on top of.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
     const int result = box.exec();
     if (buttons == Buttons::Ok)
         return Answer::Ok;

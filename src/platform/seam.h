@@ -55,6 +55,14 @@ public:
 
     // A modal message box titled with the program's name.
     virtual Answer messageBox(const QString& text, Buttons buttons) = 0;
+    // An OK box of one of several sources (`slot`: a mail account): boxes of
+    // different slots open apart, never exactly over one another. Without
+    // `takeFocus` it leaves the keyboard where it is (nobody asked for it).
+    virtual void notice(const QString& text, int slot, bool takeFocus) {
+        (void)slot;
+        (void)takeFocus;
+        messageBox(text, Buttons::Ok);
+    }
     virtual void beep() = 0;
     // Starts a program without waiting for it; false when it cannot be started.
     virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
@@ -91,6 +99,7 @@ public:
 class RealPlatform : public Platform {
 public:
     Answer messageBox(const QString& text, Buttons buttons) override;
+    void notice(const QString& text, int slot, bool takeFocus) override;
     void beep() override;
     bool startDetached(const QString& program, const QStringList& arguments) override;
     bool startAndWait(const QString& program, const QStringList& arguments, int waitMs) override;

@@ -1,5 +1,7 @@
 #include "text_codec.h"
 
+#include "platform/logging.h"
+
 #include <QStringDecoder>
 #include <QSysInfo>
 
@@ -7,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <memory>
 
 namespace kova {
 
@@ -90,28 +93,45 @@ private:
     iconv_t cd_;
 };
 
-Converter& decoder() {
-    thread_local Converter c(utf16(), kCp932);
-    return c;
+// nullptr when glibc cannot open the converter now (its module cannot be
+// loaded: too many open files, say). Opening is tried again at the next use:
+// one failure must not last for the rest of the run.
+Converter* open(std::unique_ptr<Converter>& slot, const char* to, const char* from) {
+    if (slot && slot->valid())
+        return slot.get();
+    slot = std::make_unique<Converter>(to, from);
+    if (slot->valid())
+        return slot.get();
+    qCWarning(kovaLog, "cannot open the %s to %s converter: %s", from, to, std::strerror(errno));
+    return nullptr;
 }
 
-Converter& encoder() {
-    thread_local Converter c(kCp932, utf16());
-    return c;
+Converter* decoder() {
+    thread_local std::unique_ptr<Converter> c;
+    return open(c, utf16(), kCp932);
+}
+
+Converter* encoder() {
+    thread_local std::unique_ptr<Converter> c;
+    return open(c, kCp932, utf16());
 }
 
 // With `untilError` it stops at the first byte CP932 rejects, for a caller that
 // then reads the file another way.
-QString decodeCp932(const QByteArray& bytes, bool* clean, bool untilError = false) {
+// *available turns false when there is no converter; the result is empty then.
+QString decodeCp932(const QByteArray& bytes, bool* clean, bool untilError = false,
+                    bool* available = nullptr) {
     *clean = true;
-    Converter& c = decoder();
-    if (!c.valid()) {
+    Converter* c = decoder();
+    if (available != nullptr)
+        *available = c != nullptr;
+    if (c == nullptr) {
         *clean = false;
-        return QString::fromLatin1(bytes);
+        return {};
     }
     const char16_t kReplacement = u'\uFFFD';
     // Decoding resumes at the very next byte, so one bad byte costs one character.
-    const QByteArray out = c.run(
+    const QByteArray out = c->run(
         bytes, bytes.size() * 2, QByteArrayView(reinterpret_cast<const char*>(&kReplacement), 2),
         [untilError](const char*, size_t) { return size_t(untilError ? 0 : 1); }, clean);
     return QString(reinterpret_cast<const QChar*>(out.constData()), out.size() / 2);
@@ -139,16 +159,20 @@ QString mapJisLookAlikes(QString text) {
     return text;
 }
 
-QByteArray toShiftJis(const QString& text, bool* ok) {
+namespace {
+
+// *available turns false when a converter cannot be opened.
+QByteArray encodeCp932(const QString& text, bool* ok, bool* available) {
     const QString mapped = mapJisLookAlikes(text);
-    Converter& c = encoder();
-    bool clean = c.valid();
+    Converter* c = encoder();
+    *available = c != nullptr;
+    bool clean = c != nullptr;
     QByteArray bytes;
     if (clean) {
         const QByteArrayView in(reinterpret_cast<const char*>(mapped.utf16()), mapped.size() * 2);
         // A character CP932 lacks costs two bytes, as the classic converter's
         // default character does; a surrogate pair is one character.
-        bytes = c.run(
+        bytes = c->run(
             in, in.size(), QByteArrayView("\xFC\xFC", 2),
             [](const char* at, size_t left) {
                 char16_t first = 0;
@@ -159,21 +183,37 @@ QByteArray toShiftJis(const QString& text, bool* ok) {
     }
     if (clean) {
         bool readable = false;
-        clean = decodeCp932(bytes, &readable) == mapped;
+        clean = decodeCp932(bytes, &readable, false, available) == mapped;
     }
     if (ok != nullptr)
         *ok = clean;
     return bytes;
 }
 
-QString fromShiftJis(const QByteArray& bytes) {
-    bool clean = false;
-    return decodeCp932(bytes, &clean);
+} // namespace
+
+QByteArray toShiftJis(const QString& text, bool* ok) {
+    bool available = false;
+    return encodeCp932(text, ok, &available);
 }
 
-QByteArray encodeFileText(const QString& text) {
+QString fromShiftJis(const QByteArray& bytes) {
+    bool clean = false;
+    bool available = false;
+    const QString text = decodeCp932(bytes, &clean, false, &available);
+    // Protocol lines still read: their words are ASCII.
+    return available ? text : QString::fromLatin1(bytes);
+}
+
+QByteArray encodeFileText(const QString& text, bool* converted) {
     bool ok = false;
-    QByteArray bytes = toShiftJis(text, &ok);
+    bool available = false;
+    QByteArray bytes = encodeCp932(text, &ok, &available);
+    if (converted != nullptr)
+        *converted = available;
+    // Never UTF-8 for want of a converter: the file would stay UTF-8 for good.
+    if (!available)
+        return {};
     if (ok)
         return bytes;
     return kUtf8Bom + text.toUtf8();
@@ -189,12 +229,17 @@ bool isStrictUtf8(const QByteArray& bytes) {
 
 } // namespace
 
-QString decodeFileText(const QByteArray& bytes, bool* utf8) {
+QString decodeFileText(const QByteArray& bytes, bool* utf8, bool* converted) {
     const bool bom = bytes.startsWith(kUtf8Bom);
     bool cp932 = false;
+    bool available = true;
     QString text;
     if (!bom)
-        text = decodeCp932(bytes, &cp932, true);
+        text = decodeCp932(bytes, &cp932, true, &available);
+    if (converted != nullptr)
+        *converted = available;
+    if (!available)
+        return {};
     // Shift-JIS text is often valid UTF-8 as well, so only a file CP932
     // rejects is taken for one saved by a UTF-8 editor.
     const bool isUtf8 = bom || (!cp932 && isStrictUtf8(bytes));

@@ -6,7 +6,11 @@
 #include "support/fake_platform.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using namespace kova;
@@ -19,6 +23,21 @@ namespace {
 
 const QByteArray kWillingClient = "USER alice\r\nPASS pw\r\nSTAT\r\nQUIT\r\nQUIT\r\n";
 constexpr int kWaitMs = 10000;
+
+// Waits as an open message box does: a nested event loop, which (unlike
+// QTest::qWait) leaves the deferred deletes of the code under it alone.
+bool waitInsideABox(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+    poll.start(10);
+    loop.exec();
+    return done();
+}
 
 } // namespace
 
@@ -329,6 +348,63 @@ private slots:
             rig.checker.Timer1_Timer();
         QCOMPARE(platform.messages.size(), runs);
         QCOMPARE(rig.settings.counter, counter);
+    }
+
+    // The settings' message of a timer run, with two more minutes passing
+    // while it is open: still one box, one settings dialog.
+    void settingsMessageIsNotRepeatedUnderItself() {
+        FakePlatform platform;
+        CheckerRig rig;
+        rig.settings.intervalText = u"1"_s;
+        platform.onMessage = [&](const QString&) {
+            rig.checker.Timer1_Timer();
+            rig.checker.Timer1_Timer();
+        };
+        rig.checker.Timer1_Timer();
+        QCOMPARE(platform.messages, QStringList{u"メール設定を行ってください。"_s});
+        QCOMPARE(rig.tabs.size(), 1);
+    }
+
+    // A modal box and a minute timer that goes on under it: while the box of
+    // a failing account is open, the runs the timer starts still check but
+    // only write the line. A run started by hand shows its own box.
+    void failingAccountKeepsOneBoxOpen_data() {
+        QTest::addColumn<bool>("byHand");
+        QTest::newRow("every minute") << false;
+        QTest::newRow("by hand meanwhile") << true;
+    }
+    void failingAccountKeepsOneBoxOpen() {
+        QFETCH(bool, byHand);
+        FakePlatform platform;
+        ScriptedPop3Server server({send("+OK\r\n"), awaitLine(), send("+OK\r\n"), awaitLine(),
+                                   send("-ERR bad\r\n"), closeConnection()});
+        CheckerRig rig;
+        rig.setAccount(0, server.port());
+        rig.settings.intervalText = u"1"_s;
+        rig.checker.setMinuteMs(40);
+        bool open = false;
+        platform.onMessage = [&](const QString&) {
+            if (std::exchange(open, true))
+                return;
+            // Three more minutes with the first box open.
+            QVERIFY(waitInsideABox(
+                [&] { return server.connections() >= 4 && !rig.checker.mailBusy(); }));
+            if (byHand) {
+                rig.checker.setMinuteTimerOn(false);
+                QVERIFY(waitInsideABox([&] { return !rig.checker.mailBusy(); }));
+                rig.checker.MnuMailChk_Click();
+                QVERIFY(waitInsideABox([&] { return platform.messages.size() == 2; }));
+            }
+            open = false;
+        };
+        rig.checker.setMinuteTimerOn(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!platform.messages.isEmpty() && !open, kWaitMs * 2);
+        rig.checker.setMinuteTimerOn(false);
+        const QString refused = u"[1] パスワードが正しくありません。"_s;
+        QCOMPARE(platform.messages, QStringList(byHand ? 2 : 1, refused));
+        if (!byHand)
+            QCOMPARE(rig.window.lines[0], refused);
+        rig.checker.closeSockets();
     }
 
     void minuteTimerSwitch() {

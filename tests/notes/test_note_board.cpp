@@ -54,6 +54,7 @@ private slots:
     void noteOffEveryScreenIsShownOnOneButKeepsItsFile();
     void failedSaveNamesTheNoteAndKeepsTheFile();
     void saveThatCannotGrowTheFilesIsReportedAndKeepsBoth();
+    void pairSaveFailingAtTheTextKeepsTheOldBytes();
     void failedSaveLogsTheFilesButNeverTheText();
     void timedNoteShowsTheCountdownAboveTheText();
     void dueTimerTurnsTheLineRed();
@@ -299,6 +300,30 @@ void TestNoteBoard::saveThatCannotGrowTheFilesIsReportedAndKeepsBoth() {
     QVERIFY(platform.messages.at(0).contains(
         QStringLiteral("（KovaShell5.hsn）を保存できませんでした")));
     QVERIFY(platform.messages.at(1).contains(
+        QStringLiteral("（KovaShell5.log）を保存できませんでした")));
+    QCOMPARE(snapshot(home), before);
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), before.keys());
+}
+
+// The old field file as an older copy or a hand left it (fourteen lines, a
+// lower-case colour) keeps its bytes when the text cannot be saved.
+void TestNoteBoard::pairSaveFailingAtTheTextKeepsTheOldBytes() {
+    TempHome home;
+    FakePlatform platform;
+    QStringList old = noteFields(150, 150);
+    old[FieldBackColor] = QStringLiteral("&h80ffff");
+    old.removeLast();
+    storeNote(home, 5, old, QStringLiteral("memo"));
+    const QMap<QString, QByteArray> before = snapshot(home);
+    NoteBoard board;
+    board.setScratchRecord(QString(3000, QLatin1Char('t')), noteFields(300, 300));
+    {
+        FileSizeLimit limit(2048);
+        QVERIFY(limit.active());
+        QVERIFY(!board.WriteNote(5));
+    }
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY(platform.messages.first().contains(
         QStringLiteral("（KovaShell5.log）を保存できませんでした")));
     QCOMPARE(snapshot(home), before);
     QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), before.keys());

@@ -1,5 +1,6 @@
 #include "platform/atomic_file.h"
 #include "support/file_size_limit.h"
+#include "support/skip.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -160,7 +162,52 @@ private slots:
         QCOMPARE(contentOf(path), QByteArray("[a1]\r\nb04=new\r\n"));
         QCOMPARE(everything(mountPoint), QStringList{QStringLiteral("KovaShell.ini")});
     }
+
+    // strace makes the folder's lock or its sync fail: each is one log line;
+    // without the lock the save goes on, without the sync it is no save.
+    void durabilityFailuresAreLogged_data() {
+        QTest::addColumn<QString>("inject");
+        QTest::addColumn<QByteArray>("outcome");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("no lock") << QStringLiteral("flock:error=ENOLCK") << QByteArray("saved")
+                                 << QStringLiteral("without the folder lock");
+        QTest::newRow("no folder sync")
+            << QStringLiteral("fsync:error=EIO:when=2") << QByteArray("not saved")
+            << QStringLiteral("syncing its folder");
+    }
+    void durabilityFailuresAreLogged() {
+        QFETCH(QString, inject);
+        QFETCH(QByteArray, outcome);
+        QFETCH(QString, line);
+        if (!kova::test::straceWorks())
+            QSKIP("strace cannot trace here");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("KovaShell.ini"));
+        put(path, "old");
+        QProcess child;
+        child.start(QStringLiteral("strace"),
+                    {QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                     QStringLiteral("-e"), QStringLiteral("inject=") + inject,
+                     QCoreApplication::applicationFilePath(), QStringLiteral("--save"), path});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.readAllStandardOutput().trimmed(), outcome);
+        const QStringList lines =
+            QString::fromLocal8Bit(child.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(line) && lines.first().contains(path),
+                 qPrintable(lines.first()));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestAtomicFile)
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    // The child of durabilityFailuresAreLogged: one save, and what came of it.
+    if (argc == 3 && qstrcmp(argv[1], "--save") == 0) {
+        std::puts(kova::writeFileAtomically(QString::fromLocal8Bit(argv[2]), "new") ? "saved"
+                                                                                    : "not saved");
+        return 0;
+    }
+    TestAtomicFile test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_atomic_file.moc"

@@ -226,6 +226,13 @@ private slots:
         QTest::newRow("new key goes to the first duplicate")
             << QByteArray("[a1]\r\nb7=1\r\n[a1]\r\nb8=2\r\n") << "a1"
             << "b8" << QByteArray("[a1]\r\nb7=1\r\nb8=V\r\n[a1]\r\nb8=2\r\n");
+        // Found by fuzzing: the line read as U+FFFD was written back as
+        // UTF-8, and a long value then read back shorter.
+        const QByteArray unreadable =
+            "[a1]\r\nb5=F0u\xFF\x85\x85\x87" + QByteArray(1200, '\xFF') + "\r\n";
+        QTest::newRow("bytes CP932 cannot read stay as they were")
+            << unreadable << "a1"
+            << "b03" << unreadable + "b03=V\r\n";
         QTest::newRow("key before any section is left alone")
             << QByteArray("b7=orphan\r\n[a1]\r\nb8=1\r\n") << "a1"
             << "b7" << QByteArray("b7=orphan\r\n[a1]\r\nb8=1\r\nb7=V\r\n");
@@ -237,9 +244,12 @@ private slots:
         QFETCH(QByteArray, after);
         Ini ini;
         ini.put(before);
+        const QString other = ini.file().read(QStringLiteral("a1"), QStringLiteral("b5"));
         QVERIFY(ini.file().write(section, key, "V"));
         QCOMPARE(ini.bytes(), after);
         QCOMPARE(ini.file().read(section, key), QStringLiteral("V"));
+        if (key.compare(QStringLiteral("b5"), Qt::CaseInsensitive) != 0)
+            QCOMPARE(ini.file().read(QStringLiteral("a1"), QStringLiteral("b5")), other);
     }
 
     void fileEncodingFollowsWhatTheTextNeeds() {

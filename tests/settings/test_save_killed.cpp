@@ -95,9 +95,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "--press-ok") == 0)
         return pressOk();
-    QProcess probe;
-    probe.start(u"strace"_s, {u"-qq"_s, u"-e"_s, u"trace=none"_s, u"true"_s});
-    if (!probe.waitForFinished() || probe.exitCode() != 0) {
+    if (!kova::test::straceWorks()) {
         qInfo("SKIP: strace cannot trace here (not installed, or ptrace is not allowed)");
         return kova::test::kSkipReturnCode;
     }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTest>
 
 // A test program whose every case needs what this machine lacks (a server, a
@@ -15,6 +16,16 @@ inline bool programSkipped = false;
 
 inline int programStatus(int status) {
     return status == 0 && programSkipped ? kSkipReturnCode : status;
+}
+
+// Whether strace can trace here (installed, and ptrace allowed): the tests
+// that inject faults into system calls need it.
+inline bool straceWorks() {
+    QProcess probe;
+    probe.start(QStringLiteral("strace"), {QStringLiteral("-qq"), QStringLiteral("-e"),
+                                           QStringLiteral("trace=none"), QStringLiteral("true")});
+    return probe.waitForFinished() && probe.exitStatus() == QProcess::NormalExit &&
+           probe.exitCode() == 0;
 }
 
 } // namespace kova::test
