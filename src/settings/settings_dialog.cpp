@@ -1,5 +1,7 @@
 #include "settings/settings_dialog.h"
 
+#include "base/settings.h"
+#include "base/twips_and_numbers.h"
 #include "launcher/launcher.h"
 #include "launcher/launcher_page.h"
 #include "platform/colors.h"
@@ -7,8 +9,6 @@
 #include "platform/nested_dialog.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
-#include "platform/settings.h"
-#include "platform/twips_and_numbers.h"
 #include "settings/autostart.h"
 
 #include <QCheckBox>

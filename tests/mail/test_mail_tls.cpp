@@ -1,6 +1,6 @@
+#include "base/settings.h"
 #include "launcher/launcher.h"
 #include "mail/mail_checker.h"
-#include "platform/settings.h"
 #include "settings/settings_dialog.h"
 
 #include "dovecot_server.h"

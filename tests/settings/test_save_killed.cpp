@@ -1,10 +1,10 @@
 // "OK" in the settings dialog, with the program killed at each rename of its
 // saves in turn (strace's fault injection).
 
+#include "base/profile_file.h"
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "launcher/launcher_page.h"
-#include "platform/profile_file.h"
-#include "platform/settings.h"
 #include "settings/settings_dialog.h"
 
 #include "support/fake_platform.h"

@@ -1,9 +1,9 @@
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "core/tray_menus.h"
 #include "launcher/launcher.h"
 #include "launcher/launcher_page.h"
 #include "mail/mail_checker.h"
-#include "platform/settings.h"
 #include "settings/settings_dialog.h"
 
 #include "support/file_size_limit.h"
