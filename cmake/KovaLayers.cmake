@@ -3,8 +3,9 @@
 # lists in its sources, and only those, through an include root of its own
 # (build/include/<target>/<folder>/<header>, links to the sources), so a
 # target sees a header as "folder/header.h" only when it links the library
-# that owns it. scripts/check-layers.py also checks the includes between the
-# two libraries that share a folder.
+# that owns it. scripts/check-layers.py checks the includes the compiler
+# finds without a root (beside the including file, between libraries that
+# share a folder).
 function(kova_export_headers target)
   get_target_property(sources ${target} SOURCES)
   get_target_property(type ${target} TYPE)

@@ -2,7 +2,7 @@
 // the words it gives, each written back as one word, split to themselves.
 
 #include "fuzz_support.h"
-#include "platform/command_line.h"
+#include "base/command_line.h"
 
 using namespace kova;
 

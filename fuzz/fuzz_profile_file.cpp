@@ -2,7 +2,7 @@
 // reads back, and every other key keeps its value.
 
 #include "fuzz_support.h"
-#include "platform/profile_file.h"
+#include "base/profile_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // back as itself; any text that encodes cleanly reads back as itself.
 
 #include "fuzz_support.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 #include <QByteArray>
 

@@ -1,18 +1,18 @@
 #!/usr/bin/env python3
-"""Checks that every #include "..." of the tree stays within the layers.
+"""Checks the #include "..." lines the compiler finds without an include root.
 
 Each library exports its headers through an include root of its own
 (cmake/KovaLayers.cmake: BUILD/include/<target>/...), so the compiler already
 refuses "folder/header.h" from a target that does not link the owner. What it
-cannot see is a bare "header.h" between two libraries of one folder (the
-platform's Qt-Core part and its widget part; the Startup folder and the
-settings dialog): the compiler finds those beside the including file. This
-script maps every include of every compiled file, and of the headers they
-include, to the library that owns it and fails when the including target
-does not link that library.
+cannot see is an include it finds beside the including file: a bare
+"header.h" between two libraries of one folder (the Startup folder, the mail
+settings and the settings dialog; the component's names and the component),
+or a "../" path. This script judges just those, in every compiled file and
+the headers it includes, and fails when the including target does not link
+the library that owns the header.
 
   scripts/check-layers.py BUILD_DIR            # fails on an undeclared edge
-  scripts/check-layers.py BUILD_DIR --edges    # also prints every edge
+  scripts/check-layers.py BUILD_DIR --edges    # also prints those edges
 """
 
 import json
@@ -72,12 +72,17 @@ def main(argv):
     search_roots = [os.path.join(os.path.dirname(os.path.dirname(os.path.realpath(__file__))), d)
                     for d in ("src", "tests")]
 
+    # (header, found beside the including file): only the latter is left to
+    # this script; the rest the compiler finds through the include roots.
     def resolve(name, including):
-        for folder in [os.path.dirname(including)] + search_roots:
+        path = os.path.realpath(os.path.join(os.path.dirname(including), name))
+        if os.path.isfile(path):
+            return path, True
+        for folder in search_roots:
             path = os.path.realpath(os.path.join(folder, name))
             if os.path.isfile(path):
-                return path
-        return None
+                return path, False
+        return None, False
 
     edges = {}
     faults = []
@@ -93,13 +98,13 @@ def main(argv):
         except OSError:
             return
         for name in INCLUDE.findall(text):
-            header = resolve(name, path)
+            header, beside = resolve(name, path)
             if header is None:
                 continue  # generated (a .moc) or left to the compiler to report
             to = owner.get(header)
             # An exported header speaks for its owner; a test's own header
             # for the target including it.
-            if to is not None and to != target:
+            if beside and to is not None and to != target:
                 edges.setdefault((target, to), set()).add(os.path.relpath(path))
                 if to not in allowed.get(target, {target}):
                     faults.append(f"{os.path.relpath(path)}: #include \"{name}\": "

@@ -35,8 +35,9 @@ configure() {
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOVA_WERROR=ON "$@" >/dev/null
 }
 
-# The includes keep the layers (the compiler checks those between folders,
-# this the rest); also quick, before the long builds.
+# The includes keep the layers: the compiler checks those it finds through
+# the include roots, this those it finds beside the including file; also
+# quick, before the long builds.
 echo "== layers (scripts/check-layers.py)"
 configure "$main_dir"
 python3 scripts/check-layers.py "$main_dir"

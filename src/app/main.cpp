@@ -1,6 +1,6 @@
+#include "base/unix_signals.h"
 #include "core/main_window.h"
 #include "platform/japanese_translation.h"
-#include "platform/unix_signals.h"
 #include "platform/x11_window.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "default_mailer.h"
 
-#include "platform/logging.h"
+#include "base/logging.h"
 
 #include <QDir>
 #include <QFile>

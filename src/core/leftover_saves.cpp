@@ -1,10 +1,10 @@
 #include "leftover_saves.h"
 
+#include "base/atomic_file.h"
+#include "base/data_folder.h"
+#include "base/registry_store.h"
+#include "base/settings_keys.h"
 #include "notes/note_store.h"
-#include "platform/atomic_file.h"
-#include "platform/data_folder.h"
-#include "platform/registry_store.h"
-#include "platform/settings_keys.h"
 #include "settings/startup_folder.h"
 
 #include <QFileInfo>

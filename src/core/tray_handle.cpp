@@ -1,9 +1,9 @@
 #include "core/tray_handle.h"
 
+#include "base/settings.h"
+#include "base/twips_and_numbers.h"
 #include "platform/screen_placement.h"
-#include "platform/settings.h"
 #include "platform/tray_icon.h"
-#include "platform/twips_and_numbers.h"
 #include "platform/x11_window.h"
 
 #include <QIcon>

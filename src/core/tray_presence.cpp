@@ -1,7 +1,7 @@
 #include "core/tray_presence.h"
 
+#include "base/logging.h"
 #include "core/tray_handle.h"
-#include "platform/logging.h"
 #include "platform/seam.h"
 #include "platform/status_notifier_item.h"
 #include "platform/tray_icon.h"

@@ -1,11 +1,11 @@
 #include "desktop_icon_extension.h"
 
+#include "base/data_folder.h"
+#include "base/logging.h"
+#include "base/settings.h"
+#include "base/twips_and_numbers.h"
 #include "desktopicon/component/component_names.h"
-#include "platform/data_folder.h"
-#include "platform/logging.h"
 #include "platform/seam.h"
-#include "platform/settings.h"
-#include "platform/twips_and_numbers.h"
 
 namespace kova {
 

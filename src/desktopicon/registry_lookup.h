@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/registry_store.h"
+#include "base/registry_store.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "launcher.h"
 
+#include "base/settings.h"
 #include "platform/seam.h"
-#include "platform/settings.h"
 
 #include <QAction>
 

@@ -1,10 +1,10 @@
 #include "launcher_page.h"
 
+#include "base/command_line.h"
+#include "base/twips_and_numbers.h"
 #include "launcher/launcher.h"
-#include "platform/command_line.h"
 #include "platform/nested_dialog.h"
 #include "platform/seam.h"
-#include "platform/twips_and_numbers.h"
 
 #include <QDir>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "launcher_table.h"
 
-#include "platform/command_line.h"
-#include "platform/settings.h"
+#include "base/command_line.h"
+#include "base/settings.h"
 
 #include <QFileInfo>
 

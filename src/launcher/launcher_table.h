@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settings.h"
+#include "base/settings.h"
 
 #include <QString>
 #include <QStringList>

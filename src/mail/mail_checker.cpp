@@ -1,7 +1,7 @@
 #include "mail/mail_checker.h"
 
+#include "base/logging.h"
 #include "mail/mail_texts.h"
-#include "platform/logging.h"
 #include "platform/seam.h"
 
 namespace kova {

@@ -1,7 +1,7 @@
 #include "mail/pop3_dialogue.h"
 
+#include "base/text_codec.h"
 #include "mail/mail_texts.h"
-#include "platform/text_codec.h"
 
 #include <limits>
 

@@ -1,12 +1,12 @@
 #include "mail/result_window.h"
 
+#include "base/command_line.h"
+#include "base/settings.h"
+#include "base/twips_and_numbers.h"
 #include "platform/colors.h"
-#include "platform/command_line.h"
 #include "platform/nested_dialog.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
-#include "platform/settings.h"
-#include "platform/twips_and_numbers.h"
 #include "platform/x11_window.h"
 
 #include <QCloseEvent>

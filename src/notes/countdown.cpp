@@ -1,6 +1,6 @@
 #include "countdown.h"
 
-#include "platform/twips_and_numbers.h"
+#include "base/twips_and_numbers.h"
 
 namespace kova {
 

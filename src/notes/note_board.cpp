@@ -1,10 +1,10 @@
 #include "note_board.h"
 
+#include "base/twips_and_numbers.h"
 #include "notes/note_editor.h"
 #include "notes/note_store.h"
 #include "platform/colors.h"
 #include "platform/seam.h"
-#include "platform/twips_and_numbers.h"
 
 #include <QLabel>
 

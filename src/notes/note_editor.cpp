@@ -1,16 +1,16 @@
 #include "notes/note_editor.h"
 
+#include "base/line_breaks.h"
+#include "base/settings.h"
+#include "base/twips_and_numbers.h"
 #include "notes/note_board.h"
 #include "notes/note_store.h"
 #include "notes/posted_note_window.h"
 #include "notes/timer_dialog.h"
 #include "platform/colors.h"
-#include "platform/line_breaks.h"
 #include "platform/nested_dialog.h"
 #include "platform/screen_placement.h"
 #include "platform/seam.h"
-#include "platform/settings.h"
-#include "platform/twips_and_numbers.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #include "note_record.h"
 
+#include "base/twips_and_numbers.h"
 #include "notes/note_store.h"
 #include "platform/colors.h"
-#include "platform/twips_and_numbers.h"
 
 #include <algorithm>
 #include <cmath>

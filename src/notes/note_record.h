@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/settings.h"
 #include "notes/countdown.h"
 #include "platform/colors.h"
-#include "platform/settings.h"
 
 #include <QColor>
 #include <QString>

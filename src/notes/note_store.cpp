@@ -1,11 +1,11 @@
 #include "note_store.h"
 
+#include "base/atomic_file.h"
+#include "base/data_folder.h"
+#include "base/line_breaks.h"
+#include "base/logging.h"
+#include "base/text_codec.h"
 #include "notes/note_record.h"
-#include "platform/atomic_file.h"
-#include "platform/data_folder.h"
-#include "platform/line_breaks.h"
-#include "platform/logging.h"
-#include "platform/text_codec.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "posted_note_window.h"
 
+#include "base/twips_and_numbers.h"
 #include "notes/countdown.h"
 #include "notes/note_board.h"
 #include "platform/colors.h"
 #include "platform/screen_placement.h"
-#include "platform/twips_and_numbers.h"
 #include "platform/x11_window.h"
 
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 #include "notes/timer_dialog.h"
 
+#include "base/twips_and_numbers.h"
 #include "notes/countdown.h"
 #include "notes/note_editor.h"
 #include "platform/logo.h"
 #include "platform/seam.h"
-#include "platform/twips_and_numbers.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "colors.h"
 
-#include "platform/settings.h"
+#include "base/settings.h"
 
 #include <QGuiApplication>
 #include <QPalette>

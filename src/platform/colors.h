@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settings_keys.h"
+#include "base/settings_keys.h"
 
 #include <QColor>
 #include <QString>
@@ -21,7 +21,7 @@ quint32 colorToBgr(const QColor& color);
 QColor colorFromText(const QString& text, bool* ok = nullptr);
 
 // The typed read of a colour setting, beside ReadFlag and the others
-// (platform/settings.h): nullopt for text that is no colour.
+// (base/settings.h): nullopt for text that is no colour.
 std::optional<QColor> ReadColor(const SettingKey& key);
 QColor firstRunColor(const SettingKey& key);
 

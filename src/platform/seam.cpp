@@ -1,7 +1,7 @@
 #include "seam.h"
 
-#include "platform/logging.h"
-#include "platform/process_start.h"
+#include "base/logging.h"
+#include "base/process_start.h"
 #include "platform/tray_watcher.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "status_notifier_item.h"
 
+#include "base/logging.h"
 #include "platform/dbus_menu.h"
-#include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>

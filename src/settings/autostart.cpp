@@ -1,6 +1,6 @@
 #include "autostart.h"
 
-#include "platform/atomic_file.h"
+#include "base/atomic_file.h"
 #include "settings/startup_folder.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "startup_folder.h"
 
-#include "platform/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <QDir>
 #include <QFileInfo>

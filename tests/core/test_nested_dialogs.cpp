@@ -1,6 +1,7 @@
 #include "mail/result_window.h"
 #include "notes/note_board.h"
 #include "notes/note_editor.h"
+#include "settings/notes_defaults_page.h"
 #include "settings/settings_dialog.h"
 
 #include "support/running_program.h"
@@ -42,7 +43,7 @@ Scene scene(test::RunningProgram& run, Case which) {
     }
     run.form.openSettings(3);
     Form1a* d = run.form.settingsDialog();
-    return {d, [d] { click(d->Command9); }, [d] { click(d->Command1); }};
+    return {d, [d] { click(d->notesPage->Command9); }, [d] { click(d->Command1); }};
 }
 
 } // namespace

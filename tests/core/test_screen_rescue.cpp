@@ -1,8 +1,8 @@
+#include "base/twips_and_numbers.h"
 #include "core/main_window.h"
 #include "notes/note_board.h"
 #include "notes/posted_note_window.h"
 #include "platform/screen_placement.h"
-#include "platform/twips_and_numbers.h"
 #include "settings/settings_dialog.h"
 
 #include "support/running_program.h"

@@ -1,7 +1,7 @@
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "core/tray_menus.h"
 #include "desktopicon/desktop_icon_extension.h"
-#include "platform/settings.h"
 
 #include "support/running_program.h"
 

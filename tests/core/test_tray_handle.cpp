@@ -1,8 +1,8 @@
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "core/tray_handle.h"
 #include "core/tray_menus.h"
 #include "platform/screen_placement.h"
-#include "platform/settings.h"
 
 #include "support/fake_platform.h"
 #include "support/running_program.h"

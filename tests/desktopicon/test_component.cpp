@@ -1,10 +1,10 @@
+#include "base/profile_file.h"
+#include "base/registry_store.h"
 #include "desktopicon/component/component_names.h"
 #include "desktopicon/component/component_registration.h"
 #include "desktopicon/component/desktop_commands.h"
 #include "desktopicon/component/icon_size.h"
 #include "desktopicon/component/own_icon_size.h"
-#include "platform/profile_file.h"
-#include "platform/registry_store.h"
 #include "support/temp_home.h"
 
 #include <QCoreApplication>

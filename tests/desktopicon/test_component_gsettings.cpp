@@ -1,7 +1,7 @@
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "desktopicon/component/component_names.h"
 #include "desktopicon/desktop_icon_extension.h"
-#include "platform/settings.h"
 #include "platform/tray_icon.h"
 #include "support/fake_platform.h"
 #include "support/running_program.h"

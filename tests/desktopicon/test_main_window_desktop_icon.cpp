@@ -1,8 +1,8 @@
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "desktopicon/component/component_names.h"
 #include "desktopicon/component/component_registration.h"
 #include "desktopicon/desktop_icon_extension.h"
-#include "platform/settings.h"
 #include "platform/tray_icon.h"
 #include "support/running_program.h"
 

@@ -1,5 +1,5 @@
+#include "base/registry_store.h"
 #include "desktopicon/component/component_registration.h"
-#include "platform/registry_store.h"
 #include "support/temp_home.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
+#include "base/settings.h"
 #include "launcher/launcher.h"
 #include "launcher/launcher_page.h"
-#include "platform/settings.h"
 
 #include "support/fake_platform.h"
 #include "support/file_size_limit.h"

@@ -1,6 +1,7 @@
+#include "base/settings.h"
 #include "launcher/launcher.h"
 #include "mail/mail_checker.h"
-#include "platform/settings.h"
+#include "settings/mail_account_page.h"
 #include "settings/settings_dialog.h"
 
 #include "dovecot_server.h"
@@ -139,7 +140,7 @@ private slots:
         QCOMPARE(platform.messages.size(), 1);
         QCOMPARE(window.lines[0], mailFound(0, 1, kMessage.size()));
 
-        dialog->Text1[0]->setText(QString::number(other_->tlsPort()));
+        dialog->accountPages[0]->Text1->setText(QString::number(other_->tlsPort()));
         platform.answers = {Answer::No};
         check();
         QCOMPARE(platform.messages.size(), 2);

@@ -1,8 +1,8 @@
+#include "base/settings.h"
+#include "base/twips_and_numbers.h"
 #include "core/main_window.h"
 #include "core/tray_menus.h"
 #include "mail/result_window.h"
-#include "platform/settings.h"
-#include "platform/twips_and_numbers.h"
 #include "settings/settings_dialog.h"
 
 #include "support/fake_platform.h"

@@ -3,8 +3,8 @@
 // Shared fixtures of the note tests: menus like the main window's, and note
 // files written the way the program (or an old copy of it) leaves them.
 
+#include "base/text_codec.h"
 #include "notes/note_board.h"
-#include "platform/text_codec.h"
 #include "support/temp_home.h"
 
 #include <QAction>

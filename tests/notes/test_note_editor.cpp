@@ -3,13 +3,13 @@
 
 #include "note_fixtures.h"
 
+#include "base/profile_file.h"
+#include "base/twips_and_numbers.h"
 #include "notes/note_board.h"
 #include "notes/note_editor.h"
 #include "notes/note_store.h"
 #include "notes/posted_note_window.h"
 #include "platform/colors.h"
-#include "platform/profile_file.h"
-#include "platform/twips_and_numbers.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "platform/atomic_file.h"
+#include "base/atomic_file.h"
 #include "support/file_size_limit.h"
 #include "support/skip.h"
 

@@ -1,4 +1,4 @@
-#include "platform/data_folder.h"
+#include "base/data_folder.h"
 
 #include "support/temp_home.h"
 

@@ -1,5 +1,5 @@
-#include "platform/profile_file.h"
-#include "platform/text_codec.h"
+#include "base/profile_file.h"
+#include "base/text_codec.h"
 #include "support/file_size_limit.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
+#include "base/settings.h"
 #include "platform/colors.h"
-#include "platform/settings.h"
 
 #include "support/temp_home.h"
 

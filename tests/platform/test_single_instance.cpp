@@ -1,4 +1,4 @@
-#include "platform/single_instance.h"
+#include "base/single_instance.h"
 
 #include <QFile>
 #include <QProcess>

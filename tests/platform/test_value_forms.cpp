@@ -1,5 +1,5 @@
+#include "base/twips_and_numbers.h"
 #include "platform/colors.h"
-#include "platform/twips_and_numbers.h"
 
 #include <QGuiApplication>
 #include <QPalette>

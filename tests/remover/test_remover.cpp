@@ -6,7 +6,7 @@
 #include "support/fake_platform.h"
 #include "support/temp_home.h"
 
-#include "platform/registry_store.h"
+#include "base/registry_store.h"
 
 #include <QApplication>
 #include <QDir>

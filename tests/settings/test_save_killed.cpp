@@ -1,10 +1,11 @@
 // "OK" in the settings dialog, with the program killed at each rename of its
 // saves in turn (strace's fault injection).
 
+#include "base/profile_file.h"
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "launcher/launcher_page.h"
-#include "platform/profile_file.h"
-#include "platform/settings.h"
+#include "settings/mail_account_page.h"
 #include "settings/settings_dialog.h"
 
 #include "support/fake_platform.h"
@@ -31,7 +32,7 @@ int pressOk() {
     form.Form_Load({});
     form.openSettings(1);
     Form1a* dialog = form.settingsDialog();
-    dialog->Text3[0]->setText(u"new"_s);
+    dialog->accountPages[0]->Text3->setText(u"new"_s);
     dialog->launcherPage->Text7->setText(u"new"_s);
     dialog->launcherPage->Text8->setText(u"/bin/new"_s);
     dialog->move(150, 90);

@@ -1,9 +1,13 @@
+#include "base/settings.h"
 #include "core/main_window.h"
 #include "core/tray_menus.h"
 #include "launcher/launcher.h"
 #include "launcher/launcher_page.h"
 #include "mail/mail_checker.h"
-#include "platform/settings.h"
+#include "settings/general_page.h"
+#include "settings/mail_account_page.h"
+#include "settings/mail_options_page.h"
+#include "settings/notes_defaults_page.h"
 #include "settings/settings_dialog.h"
 
 #include "support/file_size_limit.h"
@@ -86,12 +90,12 @@ private slots:
         QVERIFY(!run.form.mailChecker().mailBusy()); // loading clears the flag
         Form1a* hidden = run.form.settingsDialog();
         QVERIFY(hidden != nullptr && !hidden->isVisible());
-        hidden->Text3[1]->setText(u"typed, not saved"_s);
+        hidden->accountPages[1]->Text3->setText(u"typed, not saved"_s);
         live.setMinuteCounter(u"4"_s);
         QCOMPARE(live.mailAccount(1).account, u"typed, not saved"_s);
         run.form.openSettings(0);
         QCOMPARE(run.form.settingsDialog(), hidden);
-        QCOMPARE(hidden->Text3[1]->text(), u"typed, not saved"_s);
+        QCOMPARE(hidden->accountPages[1]->Text3->text(), u"typed, not saved"_s);
         QCOMPARE(live.minuteCounter(), u"4"_s);
         // Unloading drops what was not saved; the next reference loads afresh.
         hidden->close();
@@ -102,9 +106,9 @@ private slots:
     void emptyPortShows110AndOkWritesIt() {
         Running run("[a1]\r\nb01=\r\nb11=995\r\n");
         Form1a* dialog = run.open(1);
-        QCOMPARE(dialog->Text1[0]->text(), u"110"_s);
-        QCOMPARE(dialog->Text1[1]->text(), u"995"_s);
-        QCOMPARE(dialog->Text1[2]->text(), u"110"_s); // missing key
+        QCOMPARE(dialog->accountPages[0]->Text1->text(), u"110"_s);
+        QCOMPARE(dialog->accountPages[1]->Text1->text(), u"995"_s);
+        QCOMPARE(dialog->accountPages[2]->Text1->text(), u"110"_s); // missing key
         click(dialog->Command1);
         QVERIFY(run.form.settingsDialog() == nullptr);
         QCOMPARE(ReadSetting(a1::b01), u"110"_s);
@@ -114,24 +118,25 @@ private slots:
     void accountFieldsRoundTripAndPasswordsAreMasked() {
         Running run;
         Form1a* dialog = run.open(1);
-        dialog->Text2[2]->setText(u"pop.example.org"_s);
-        dialog->Text3[2]->setText(u"alice"_s);
-        dialog->Text4[2]->setText(u"secret"_s);
-        dialog->Text9->setText(u"/usr/bin/thunderbird -mail"_s);
+        dialog->accountPages[2]->Text2->setText(u"pop.example.org"_s);
+        dialog->accountPages[2]->Text3->setText(u"alice"_s);
+        dialog->accountPages[2]->Text4->setText(u"secret"_s);
+        dialog->mailOptionsPage->Text9->setText(u"/usr/bin/thunderbird -mail"_s);
         click(dialog->Command8); // apply: saved, still open
         QVERIFY(dialog->isVisible());
         QCOMPARE(ReadSetting(a1::b22), u"pop.example.org"_s);
         QCOMPARE(ReadSetting(a1::b23), u"alice"_s);
         QCOMPARE(ReadSetting(a1::b24), u"secret"_s);
         QCOMPARE(ReadSetting(a1::Mailler), u"/usr/bin/thunderbird -mail"_s);
-        for (QLineEdit* password : dialog->Text4) {
+        for (MailAccountPage* page : dialog->accountPages) {
+            QLineEdit* password = page->Text4;
             QCOMPARE(password->echoMode(), QLineEdit::Password);
             QCOMPARE(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
                                                   password),
                      int('*'));
         }
-        QCOMPARE(dialog->Label1[10]->text(), u"←通常は110"_s);
-        QCOMPARE(dialog->Label1[14]->text(), u"パスワード："_s);
+        QCOMPARE(dialog->accountPages[1]->Label1[4]->text(), u"←通常は110"_s);
+        QCOMPARE(dialog->accountPages[2]->Label1[3]->text(), u"パスワード："_s);
     }
 
     // The encryption of account 1: read, chosen (the usual port follows),
@@ -168,10 +173,10 @@ private slots:
         QFETCH(QString, saved);
         Running run("[a1]\r\nb01=" + port + "\r\nb05=" + stored + "\r\n");
         Form1a* dialog = run.open(1);
-        QCOMPARE(dialog->Label19[0]->text(), u"暗号化："_s);
+        QCOMPARE(dialog->accountPages[0]->Label19->text(), u"暗号化："_s);
         if (choice >= 0)
-            dialog->Option3[0][size_t(choice)]->click();
-        QCOMPARE(dialog->Text1[0]->text(), portAfter);
+            dialog->accountPages[0]->Option3[size_t(choice)]->click();
+        QCOMPARE(dialog->accountPages[0]->Text1->text(), portAfter);
         QCOMPARE(int(dialog->mailAccount(0).security), saved.toInt());
         click(dialog->Command8);
         QCOMPARE(ReadSetting(a1::b05), saved);
@@ -196,7 +201,7 @@ private slots:
         Running run("[a1]\r\nb02=pop.example.jp\r\nb06=AB:CD:EF\r\nb16=12:34\r\n");
         Form1a* dialog = run.open(1);
         QCOMPARE(dialog->mailAccount(0).pinnedCertificate, pin);
-        dialog->Text2[0]->setText(server);
+        dialog->accountPages[0]->Text2->setText(server);
         const QString expected = kept ? pin : QString();
         QCOMPARE(dialog->mailAccount(0).pinnedCertificate, expected); // before saving too
         click(dialog->Command8);
@@ -221,7 +226,7 @@ private slots:
         QVERIFY(run.form.mailMinuteTimer().isActive());
         Form1a* dialog = run.open(1);
         dialog->setMinuteCounter(u"3"_s);
-        dialog->Text5->setText(interval);
+        dialog->mailOptionsPage->Text5->setText(interval);
         click(dialog->Command1);
         QCOMPARE(run.form.mailMinuteTimer().isActive(), on);
         QCOMPARE(ReadSetting(a1::b5), interval);
@@ -232,7 +237,7 @@ private slots:
         Running run;
         Form1a* dialog = run.open(1);
         dialog->showTab(1, 3);
-        QLineEdit* interval = dialog->Text5;
+        QLineEdit* interval = dialog->mailOptionsPage->Text5;
         interval->clear();
         QTest::keyClicks(interval, "1a-2 b");
         QCOMPARE(interval->text(), u"12"_s);
@@ -249,16 +254,16 @@ private slots:
         Running run;
         Form1a* dialog = run.open(3);
         run.platform.colorAnswer = QColor(0xFF, 0xFF, 0xC0); // &HC0FFFF, light yellow
-        click(dialog->Command11);
+        click(dialog->notesPage->Command11);
         run.platform.colorAnswer = QColor(Qt::black);
-        click(dialog->Command12);
+        click(dialog->notesPage->Command12);
         run.platform.fontAnswer = std::nullopt; // cancelled: nothing changes
-        click(dialog->Command9);
-        QCOMPARE(dialog->Label15->text(), u"9"_s);
+        click(dialog->notesPage->Command9);
+        QCOMPARE(dialog->notesPage->Label15->text(), u"9"_s);
         QFont chosen(u"DejaVu Sans"_s);
         chosen.setPointSizeF(10.5);
         run.platform.fontAnswer = chosen;
-        click(dialog->Command10);
+        click(dialog->notesPage->Command10);
         QCOMPARE(run.platform.fontDialogs, 2);
         click(dialog->Command1);
         QCOMPARE(ReadSetting(Fusen::BackColor), u"&HC0FFFF"_s);
@@ -271,11 +276,11 @@ private slots:
         Running run("[a1]\r\nb6=x\r\nb7=maybe\r\nb8=true\r\n[Option]\r\nTop=abc\r\nLeft=1e99\r\n"
                     "[Fusen]\r\nBackColor=zz\r\nForeColor=&HFF\r\n");
         Form1a* dialog = run.open(0);
-        QVERIFY(dialog->Check1->isChecked());
-        QVERIFY(dialog->Option2[0]->isChecked());
-        QVERIFY(!dialog->Option2[1]->isChecked());
-        QCOMPARE(dialog->backColor(), QColor(Qt::white));
-        QCOMPARE(dialog->foreColor(), QColor(255, 0, 0));
+        QVERIFY(dialog->generalPage->Check1->isChecked());
+        QVERIFY(dialog->generalPage->Option2[0]->isChecked());
+        QVERIFY(!dialog->generalPage->Option2[1]->isChecked());
+        QCOMPARE(dialog->notesPage->backColor(), QColor(Qt::white));
+        QCOMPARE(dialog->notesPage->foreColor(), QColor(255, 0, 0));
         QVERIFY(!QGuiApplication::screens().isEmpty());
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(dialog->pos()));
     }
@@ -283,14 +288,17 @@ private slots:
     void labelsActLikeTheirControls() {
         Running run("[a1]\r\nb6=0\r\nb7=False\r\nb8=False\r\n");
         Form1a* dialog = run.open(0);
-        QVERIFY(!dialog->Check1->isChecked());
-        QVERIFY(!dialog->Option2[0]->isChecked() && !dialog->Option2[1]->isChecked());
-        click(dialog->Label3);
-        QVERIFY(dialog->Check1->isChecked());
-        click(dialog->Label11[1]);
-        QVERIFY(dialog->Option2[1]->isChecked() && !dialog->Option2[0]->isChecked());
-        click(dialog->Option2[0]);
-        QVERIFY(dialog->Option2[0]->isChecked() && !dialog->Option2[1]->isChecked());
+        QVERIFY(!dialog->generalPage->Check1->isChecked());
+        QVERIFY(!dialog->generalPage->Option2[0]->isChecked() &&
+                !dialog->generalPage->Option2[1]->isChecked());
+        click(dialog->generalPage->Label3);
+        QVERIFY(dialog->generalPage->Check1->isChecked());
+        click(dialog->generalPage->Label11[1]);
+        QVERIFY(dialog->generalPage->Option2[1]->isChecked() &&
+                !dialog->generalPage->Option2[0]->isChecked());
+        click(dialog->generalPage->Option2[0]);
+        QVERIFY(dialog->generalPage->Option2[0]->isChecked() &&
+                !dialog->generalPage->Option2[1]->isChecked());
         click(dialog->Command1);
         QCOMPARE(ReadSetting(a1::b6), u"1"_s);
         QCOMPARE(ReadSetting(a1::b7), u"True"_s);
@@ -304,16 +312,16 @@ private slots:
         Form1a* d = run.open(0);
         using A = QAccessible;
         const QList<std::tuple<QWidget*, QLabel*, A::Role>> controls = {
-            {d->Check1, d->Label3, A::CheckBox},
-            {d->Option2[0], d->Label11[0], A::RadioButton},
-            {d->Option2[1], d->Label11[1], A::RadioButton},
-            {d->Text5, d->Label1[4], A::EditableText},
-            {d->Text9, d->Label18, A::EditableText},
-            {d->Text1[2], d->Label1[11], A::EditableText},
-            {d->Text4[1], d->Label1[9], A::EditableText},
-            {d->Command9, d->Label13[0], A::Button},
-            {d->Command12, d->Label13[3], A::Button},
-            {d->Command14, d->Label18, A::Button}};
+            {d->generalPage->Check1, d->generalPage->Label3, A::CheckBox},
+            {d->generalPage->Option2[0], d->generalPage->Label11[0], A::RadioButton},
+            {d->generalPage->Option2[1], d->generalPage->Label11[1], A::RadioButton},
+            {d->mailOptionsPage->Text5, d->mailOptionsPage->Label1, A::EditableText},
+            {d->mailOptionsPage->Text9, d->mailOptionsPage->Label18, A::EditableText},
+            {d->accountPages[2]->Text1, d->accountPages[2]->Label1[0], A::EditableText},
+            {d->accountPages[1]->Text4, d->accountPages[1]->Label1[3], A::EditableText},
+            {d->notesPage->Command9, d->notesPage->Label13[0], A::Button},
+            {d->notesPage->Command12, d->notesPage->Label13[3], A::Button},
+            {d->mailOptionsPage->Command14, d->mailOptionsPage->Label18, A::Button}};
         for (const auto& [control, label, role] : controls) {
             QCOMPARE(A::queryAccessibleInterface(control)->text(A::Name), label->text().trimmed());
             QCOMPARE(A::queryAccessibleInterface(control)->role(), role);
@@ -336,7 +344,7 @@ private slots:
         LauncherPage* page = dialog->launcherPage;
         page->Text7->setText(u"エディタ"_s);
         page->Text8->setText(u"mousepad"_s);
-        dialog->Text3[0]->setText(u"bob"_s);
+        dialog->accountPages[0]->Text3->setText(u"bob"_s);
         click(dialog->Command8);
         QCOMPARE(ReadSetting(a1::b03), u"bob"_s);
         QCOMPARE(ReadSetting(Lunch0::kSection, u"0"_s), u"エディタ"_s);
@@ -380,7 +388,7 @@ private slots:
         // The folder is now an empty mount: put the file back, then seal it.
         run.home.write("KovaShell.ini", "[a1]\r\nb03=before\r\n");
         QVERIFY(folder.seal());
-        dialog->Text3[0]->setText(u"after"_s);
+        dialog->accountPages[0]->Text3->setText(u"after"_s);
         click(dialog->Command1);
         QCOMPARE(run.platform.messages, QStringList{kSettingsNotSaved});
         QVERIFY(run.form.settingsDialog() == dialog);
@@ -392,8 +400,8 @@ private slots:
         Running run("[a1]\r\nb03=before\r\n");
         Form1a* dialog = run.open(1);
         const QString password = u"pw-秘密-4711"_s;
-        dialog->Text3[0]->setText(u"alice"_s);
-        dialog->Text4[0]->setText(password);
+        dialog->accountPages[0]->Text3->setText(u"alice"_s);
+        dialog->accountPages[0]->Text4->setText(password);
         test::LogCapture log;
         {
             test::FileSizeLimit limit(64);
@@ -413,11 +421,11 @@ private slots:
         Running run;
         Form1a* dialog = run.open(0);
         const QString entry = run.home.file("config/autostart/KovaShell.desktop");
-        click(dialog->Command6);
+        click(dialog->generalPage->Command6);
         QVERIFY(QFileInfo::exists(entry));
-        click(dialog->Command7);
+        click(dialog->generalPage->Command7);
         QVERIFY(!QFileInfo::exists(entry));
-        click(dialog->Command7);
+        click(dialog->generalPage->Command7);
         QCOMPARE(run.platform.messages, (QStringList{u"スタートアップに登録しました。"_s,
                                                      u"スタートアップから削除しました。"_s,
                                                      u"ファイルが見つかりません。"_s}));

@@ -1,8 +1,8 @@
 #include "desktop_icon_registration.h"
 
+#include "base/data_folder.h"
 #include "desktopicon/component/component_names.h"
 #include "desktopicon/component/component_registration.h"
-#include "platform/data_folder.h"
 
 namespace kova::test {
 

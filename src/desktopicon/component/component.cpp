@@ -1,10 +1,10 @@
 // The desktop-icon component, loaded by the registration tool and the loader.
 
+#include "base/logging.h"
+#include "base/settings.h"
 #include "desktopicon/component/component_action.h"
 #include "desktopicon/component/component_registration.h"
 #include "desktopicon/component/own_icon_size.h"
-#include "platform/logging.h"
-#include "platform/settings.h"
 
 #include <QCoreApplication>
 #include <QFile>

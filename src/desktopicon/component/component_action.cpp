@@ -1,11 +1,11 @@
 #include "component_action.h"
 
+#include "base/data_folder.h"
+#include "base/logging.h"
+#include "base/profile_file.h"
+#include "base/registry_store.h"
+#include "base/settings_keys.h"
 #include "desktopicon/component/own_icon_size.h"
-#include "platform/data_folder.h"
-#include "platform/logging.h"
-#include "platform/profile_file.h"
-#include "platform/registry_store.h"
-#include "platform/settings_keys.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "desktop_process.h"
 
-#include "platform/logging.h"
+#include "base/logging.h"
 
 #include <QDir>
 #include <QElapsedTimer>

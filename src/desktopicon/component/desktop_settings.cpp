@@ -1,9 +1,9 @@
 #include "desktop_settings.h"
 
+#include "base/atomic_file.h"
+#include "base/logging.h"
 #include "desktopicon/component/desktop_process.h"
 #include "desktopicon/component/key_file.h"
-#include "platform/atomic_file.h"
-#include "platform/logging.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

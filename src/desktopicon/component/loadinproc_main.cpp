@@ -2,10 +2,10 @@
 // id and lets it act once. Started without waiting by the program; failures
 // show in the exit code and in one line of the log.
 
+#include "base/logging.h"
+#include "base/registry_store.h"
 #include "desktopicon/component/component_names.h"
 #include "desktopicon/component/library_loader.h"
-#include "platform/logging.h"
-#include "platform/registry_store.h"
 
 #include <QCoreApplication>
 

@@ -1,9 +1,9 @@
 #include "own_icon_size.h"
 
+#include "base/logging.h"
+#include "base/profile_file.h"
+#include "base/registry_store.h"
 #include "desktopicon/component/desktop_settings.h"
-#include "platform/logging.h"
-#include "platform/profile_file.h"
-#include "platform/registry_store.h"
 
 #include <QFileInfo>
 #include <QSet>

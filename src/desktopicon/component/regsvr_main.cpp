@@ -1,9 +1,9 @@
 // kovashell-regsvr: registers (/s <path>) or unregisters (/u /s <path>) a
 // component library by calling its own entry point, like the classic tool.
 
+#include "base/logging.h"
 #include "desktopicon/component/component_names.h"
 #include "desktopicon/component/library_loader.h"
-#include "platform/logging.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settings_keys.h"
+#include "base/settings_keys.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "data_folder.h"
 
-#include "platform/settings_keys.h"
+#include "base/settings_keys.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "atomic_file.h"
 
-#include "platform/logging.h"
+#include "base/logging.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "single_instance.h"
 
-#include "platform/logging.h"
+#include "base/logging.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

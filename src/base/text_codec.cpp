@@ -1,6 +1,6 @@
 #include "text_codec.h"
 
-#include "platform/logging.h"
+#include "base/logging.h"
 
 #include <QStringDecoder>
 #include <QSysInfo>

@@ -1,8 +1,8 @@
 #include "settings.h"
 
-#include "platform/data_folder.h"
-#include "platform/profile_file.h"
-#include "platform/twips_and_numbers.h"
+#include "base/data_folder.h"
+#include "base/profile_file.h"
+#include "base/twips_and_numbers.h"
 
 namespace kova {
 

@@ -1,7 +1,7 @@
 #include "registry_store.h"
 
-#include "platform/atomic_file.h"
-#include "platform/data_folder.h"
+#include "base/atomic_file.h"
+#include "base/data_folder.h"
 
 #include <QDir>
 #include <QFile>

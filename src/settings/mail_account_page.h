@@ -1,0 +1,67 @@
+#pragma once
+
+#include "base/settings.h"
+#include "settings/mail_settings.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QWidget;
+
+namespace kova {
+
+// One of the three mail account tabs ("メール1".."メール3") of the settings
+// dialog, built on its page: the server, the account, the password and the
+// encryption, and the certificate the user trusts for it.
+class MailAccountPage : public QObject {
+    Q_OBJECT
+public:
+    // Account `index` (0..2); `pageWidth`: the room inside the tabs' frame.
+    MailAccountPage(QWidget* page, int index, int tabsHeight, int pageWidth);
+
+    // The fields as the settings file has them.
+    void load();
+    // The values "OK" and "適用" save, in the order they are written.
+    QList<SettingValue> settingValues() const;
+    // After a save: a trusted certificate of another server is gone.
+    void saved();
+
+    // The live mail settings of this account.
+    MailAccount account() const;
+    void pinCertificate(const QString& fingerprint);
+
+    QLineEdit* Text1 = nullptr; // port
+    QLineEdit* Text2 = nullptr; // POP3 server
+    QLineEdit* Text3 = nullptr; // account
+    QLineEdit* Text4 = nullptr; // password
+    // The design's Label1 of this page: the captions of Text1..Text4, then
+    // "←通常は110" (Label1(0..3), (5) on the first page, (i*5+1..i*5+5) on
+    // the others).
+    std::array<QLabel*, 5> Label1{};
+    // "暗号化：" and the choices "なし", "STARTTLS", "SSL/TLS", in the order
+    // of MailSecurity.
+    QLabel* Label19 = nullptr;
+    std::array<QRadioButton*, 3> Option3{};
+
+    // An encryption chosen: the usual port goes with it.
+    void Option3_Click(int choice);
+
+private:
+    void buildSecurityRow(QWidget* page, int left, int pageWidth);
+    MailSecurity security() const;
+    bool pinHolds() const;
+
+    int index_;
+    // The trusted certificate as the file holds it, and the server it was
+    // trusted for: another server's certificate is no "change".
+    QString pin_;
+    QString pinServer_;
+};
+
+} // namespace kova
