@@ -1,8 +1,8 @@
 // The launcher's command-line splitter: any text splits or is refused, and
 // the words it gives, each written back as one word, split to themselves.
 
-#include "fuzz_support.h"
 #include "base/command_line.h"
+#include "fuzz_support.h"
 
 using namespace kova;
 

@@ -1,8 +1,8 @@
 // The profile-file reader: any settings file reads; a value written into it
 // reads back, and every other key keeps its value.
 
-#include "fuzz_support.h"
 #include "base/profile_file.h"
+#include "fuzz_support.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The CP932 codec: any file decodes, and what was decoded is saved and read
 // back as itself; any text that encodes cleanly reads back as itself.
 
-#include "fuzz_support.h"
 #include "base/text_codec.h"
+#include "fuzz_support.h"
 
 #include <QByteArray>
 

@@ -42,7 +42,7 @@ constexpr std::array<const char*, kAtomCount> kAtomNames = {
     "_NET_WM_STATE",        "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
     "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE",        "_NET_WM_STATE_BELOW",
     "_NET_WM_DESKTOP",      "_NET_CURRENT_DESKTOP",       "_NET_RESTACK_WINDOW",
-    "_NET_SUPPORTED",     "_NET_WM_USER_TIME",          "_NET_WM_USER_TIME_WINDOW",
+    "_NET_SUPPORTED",       "_NET_WM_USER_TIME",          "_NET_WM_USER_TIME_WINDOW",
 };
 
 // Atoms live as long as the display connection: all are asked for in one
