@@ -97,6 +97,7 @@ QProcess::ExitStatus runChild(const TempHome& home, int kill, QString* trace) {
     if (kill > 0)
         arguments << u"-e"_s << u"inject=rename:signal=SIGKILL:when=%1"_s.arg(kill);
     arguments << QCoreApplication::applicationFilePath() << u"--post"_s;
+    child.setProcessEnvironment(kova::test::tracedEnvironment());
     child.start(u"strace"_s, arguments);
     child.waitForFinished(60000);
     *trace = QString::fromUtf8(home.read("trace"));
@@ -165,6 +166,7 @@ private slots:
         storeOldNote(home);
         const Pair old = pairOf(home, 0);
         QProcess child;
+        child.setProcessEnvironment(kova::test::tracedEnvironment());
         child.start(u"strace"_s,
                     {u"-qq"_s, u"-o"_s, home.file("trace"), u"-P"_s, module, u"-e"_s,
                      u"trace=openat"_s, u"-e"_s, u"inject=openat:error=EMFILE:when=1"_s,

@@ -185,6 +185,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("KovaShell.ini"));
         put(path, "old");
         QProcess child;
+        child.setProcessEnvironment(kova::test::tracedEnvironment());
         child.start(QStringLiteral("strace"),
                     {QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
                      QStringLiteral("-e"), QStringLiteral("inject=") + inject,

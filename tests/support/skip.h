@@ -28,6 +28,18 @@ inline bool straceWorks() {
            probe.exitCode() == 0;
 }
 
+// The environment of a program run under strace: the leak checker of a
+// sanitizer build cannot attach to a process strace already traces, and
+// ends it at exit without flushing what it printed.
+inline QProcessEnvironment tracedEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString options = environment.value(QStringLiteral("ASAN_OPTIONS"));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       options.isEmpty() ? QStringLiteral("detect_leaks=0")
+                                         : options + QStringLiteral(":detect_leaks=0"));
+    return environment;
+}
+
 } // namespace kova::test
 
 // In initTestCase(): skips every case, and the program.
