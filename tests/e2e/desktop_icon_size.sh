@@ -10,11 +10,13 @@
 # (plasma needs PLASMA_STANDIN, the test's stand-in for plasmashell).
 
 desktop=${2:?which desktop}
+source "$(dirname "$0")/lib.sh"
+E2E_NAME=desktop_icon_size-$desktop
 
 # nemo-desktop refuses to run as root: the test goes on as nobody, its
 # screenshots copied back afterwards.
 if [[ $desktop == cinnamon* && $(id -u) == 0 ]]; then
-  command -v setpriv >/dev/null || { echo "SKIP: setpriv is needed to leave root"; exit 77; }
+  command -v setpriv >/dev/null || skip "setpriv is needed to leave root"
   shots=$(mktemp -d "${TMPDIR:-/tmp}/shots.XXXXXX")
   chmod 0777 "$shots"
   status=0
@@ -22,14 +24,11 @@ if [[ $desktop == cinnamon* && $(id -u) == 0 ]]; then
     bash "$0" "$@" || status=$?
   if [[ -n ${E2E_ARTIFACTS:-} ]]; then
     mkdir -p "$E2E_ARTIFACTS"
-    cp "$shots"/*.png "$E2E_ARTIFACTS/" 2>/dev/null
+    cp "$shots"/*.png "$E2E_ARTIFACTS/" 2>/dev/null || true
   fi
   rm -rf "$shots"
   exit "$status"
 fi
-
-source "$(dirname "$0")/lib.sh"
-E2E_NAME=desktop_icon_size-$desktop
 
 # The desktops make hundreds of windows: the helpers' walk through all of them
 # takes seconds a look. Only the windows that carry the process's pid are looked at.
