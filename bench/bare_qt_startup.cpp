@@ -1,7 +1,9 @@
 // The yardstick of the start-up benchmark: a bare Qt program that shows what
 // KovaShell shows at start-up, and nothing more: a tray icon and one frameless
 // window titled "付箋紙" with a label for each note file (KovaShell<N>.hsn) in
-// $KOVASHELL_HOME. startup_bench times it as it times KovaShell.
+// $KOVASHELL_HOME, its text decoded from CP932 as the note files are stored,
+// so that it lays out and draws the same Japanese text. startup_bench times it
+// as it times KovaShell.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -10,8 +12,29 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 
+#include <iconv.h>
+
 #include <memory>
 #include <vector>
+
+namespace {
+
+QString fromCp932(QByteArray bytes) {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    if (cd == iconv_t(-1))
+        return QString::fromLatin1(bytes);
+    QByteArray out(bytes.size() * 3 + 4, '\0');
+    char* in = bytes.data();
+    size_t inLeft = size_t(bytes.size());
+    char* to = out.data();
+    size_t outLeft = size_t(out.size());
+    iconv(cd, &in, &inLeft, &to, &outLeft);
+    iconv_close(cd);
+    out.truncate(out.size() - qsizetype(outLeft));
+    return QString::fromUtf8(out);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -30,7 +53,7 @@ int main(int argc, char* argv[]) {
         QFile text(folder.filePath(QStringLiteral("KovaShell%1.log").arg(n)));
         if (!text.open(QIODevice::ReadOnly))
             continue;
-        auto note = std::make_unique<QLabel>(QString::fromUtf8(text.read(4096)), nullptr,
+        auto note = std::make_unique<QLabel>(fromCp932(text.read(4096)), nullptr,
                                              Qt::Window | Qt::FramelessWindowHint);
         note->setWindowTitle(QStringLiteral("付箋紙"));
         note->move((n % 10) * 100, (n / 10) * 70 + 40);

@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cstdlib>
+#include <string>
+
 namespace kova {
 
 QString programFolder() {
@@ -45,8 +48,26 @@ QString chooseDataFolder(const QString& kovaHome, const QString& programFolder,
 }
 
 QString dataFolder() {
-    return chooseDataFolder(qEnvironmentVariable("KOVASHELL_HOME"), programFolder(),
-                            qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+    // Asked for at every file access (several times per note at start-up):
+    // the choice is kept while the variables it rests on stay the same and
+    // the folder is there; a folder removed meanwhile is made again.
+    struct Choice {
+        std::string inputs;
+        QString folder;
+    };
+    thread_local Choice last;
+    std::string inputs;
+    for (const char* name : {"KOVASHELL_HOME", "XDG_DATA_HOME", "HOME"}) {
+        const char* value = std::getenv(name);
+        inputs += value != nullptr ? value : "";
+        inputs += '\0';
+    }
+    if (inputs == last.inputs && !last.folder.isEmpty() && QFileInfo::exists(last.folder))
+        return last.folder;
+    last.folder = chooseDataFolder(qEnvironmentVariable("KOVASHELL_HOME"), programFolder(),
+                                   qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+    last.inputs = std::move(inputs);
+    return last.folder;
 }
 
 QString dataFilePath(const QString& name) {

@@ -53,10 +53,13 @@ QStringList splitLines(const QString& text) {
 // classic byte-wise profile calls did; nullopt for a line made or changed.
 using RawLines = QList<std::optional<QByteArray>>;
 
-bool readLines(const QString& path, QStringList* lines, bool* utf8, RawLines* raw = nullptr) {
+bool readLines(const QString& path, QStringList* lines, bool* utf8, RawLines* raw = nullptr,
+               QByteArray* original = nullptr) {
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return false;
+    if (original != nullptr)
+        *original = bytes;
     bool converted = false;
     const QString text = decodeFileText(bytes, utf8, &converted);
     if (!converted)
@@ -151,27 +154,39 @@ bool ProfileFile::exists() const {
 }
 
 QString ProfileFile::read(const QString& section, const QString& key) const {
+    return read(QList<Key>{{section, key}}).value(0);
+}
+
+QStringList ProfileFile::read(const QList<Key>& keys) const {
+    QStringList values(keys.size());
     QStringList lines;
     bool utf8 = false;
     if (!readLines(path_, &lines, &utf8))
-        return {};
-    bool inSection = false;
-    bool seenSection = false;
-    for (const QString& raw : lines) {
-        const Line line = parseLine(raw);
-        if (line.kind == Line::Section) {
-            if (inSection)
-                return {}; // only the first matching section counts
-            inSection = !seenSection && line.name.compare(section, Qt::CaseInsensitive) == 0;
-            seenSection = seenSection || inSection;
-        } else if (inSection && line.kind == Line::Key &&
-                   line.name.compare(key, Qt::CaseInsensitive) == 0) {
-            // A value ends at its first NUL, as a C string does.
-            const QString value = unquote(line.value);
-            return capValue(value.left(value.indexOf(QChar(0))), utf8);
+        return values;
+    QList<Line> parsed;
+    parsed.reserve(lines.size());
+    for (const QString& raw : std::as_const(lines))
+        parsed.append(parseLine(raw));
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        bool inSection = false;
+        bool seenSection = false;
+        for (const Line& line : std::as_const(parsed)) {
+            if (line.kind == Line::Section) {
+                if (inSection)
+                    break; // only the first matching section counts
+                inSection =
+                    !seenSection && line.name.compare(keys[i].section, Qt::CaseInsensitive) == 0;
+                seenSection = seenSection || inSection;
+            } else if (inSection && line.kind == Line::Key &&
+                       line.name.compare(keys[i].key, Qt::CaseInsensitive) == 0) {
+                // A value ends at its first NUL, as a C string does.
+                const QString value = unquote(line.value);
+                values[i] = capValue(value.left(value.indexOf(QChar(0))), utf8);
+                break;
+            }
         }
     }
-    return {};
+    return values;
 }
 
 namespace {
@@ -222,9 +237,10 @@ bool ProfileFile::write(const QList<Entry>& entries) const {
     QStringList lines;
     RawLines raw;
     bool utf8 = false;
+    QByteArray original;
     // A missing file is an empty one; one that is there but cannot be read
     // would be replaced by the new entries alone.
-    if (!readLines(path_, &lines, &utf8, &raw) && QFileInfo::exists(path_)) {
+    if (!readLines(path_, &lines, &utf8, &raw, &original) && QFileInfo::exists(path_)) {
         qCWarning(kovaLog, "cannot read %s: left as it is", qUtf8Printable(path_));
         return false;
     }
@@ -237,6 +253,10 @@ bool ProfileFile::write(const QList<Entry>& entries) const {
         qCWarning(kovaLog, "cannot save %s: no text converter", qUtf8Printable(path_));
         return false;
     }
+    // The same bytes again (the start-up command, an unmoved window) are no
+    // reason for a rewrite and its syncs.
+    if (bytes == original && !original.isEmpty())
+        return true;
     return writeFileAtomically(path_, bytes);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace kova {
 
@@ -21,6 +22,12 @@ public:
     bool exists() const;
 
     QString read(const QString& section, const QString& key) const;
+    struct Key {
+        QString section;
+        QString key;
+    };
+    // Several reads from one reading of the file, in the order asked.
+    QStringList read(const QList<Key>& keys) const;
     // Returns false when the file could not be written; callers that follow
     // the classic rules ignore it. An existing file that cannot be read is
     // never rewritten, so its content is not lost.

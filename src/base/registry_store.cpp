@@ -255,20 +255,30 @@ std::optional<RegistryKey> RegistryStore::createKey(RegistryRoot root, const QSt
     const auto full = fullPath(root, path);
     if (!full)
         return std::nullopt;
-    const StoreLock lock(path_);
+    // The key and each one above it, below the root.
+    const QStringList parts = full->split(QLatin1Char('\\'));
+    QStringList keys;
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        keys.append(parts.mid(0, i + 1).join(QLatin1Char('\\')));
+    const auto missing = [&keys](Document& doc) {
+        QStringList absent;
+        for (const QString& key : keys)
+            if (findSection(doc, key) == nullptr)
+                absent.append(key);
+        return absent;
+    };
+    // Saves replace the file whole (a rename), so a read needs no lock: a key
+    // that is there already costs no lock and its syncs.
     Document doc;
+    if (readDocument(path_, &doc) && missing(doc).isEmpty())
+        return RegistryKey(path_, *full);
+    const StoreLock lock(path_);
     if (!lock.locked() || !readDocument(path_, &doc))
         return std::nullopt;
-    const QStringList parts = full->split(QLatin1Char('\\'));
-    bool changed = false;
-    QString key = parts.first();
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        key += QLatin1Char('\\') + parts[i];
-        if (findSection(doc, key) == nullptr) {
-            doc.append({key, {}});
-            changed = true;
-        }
-    }
+    const QStringList absent = missing(doc);
+    for (const QString& key : absent)
+        doc.append({key, {}});
+    const bool changed = !absent.isEmpty();
     if (changed && !writeFileAtomically(path_, serialize(doc)))
         return std::nullopt;
     return RegistryKey(path_, *full);
@@ -321,6 +331,10 @@ std::optional<QString> RegistryStore::value(const QString& key, const QString& n
 }
 
 bool RegistryStore::setValue(const QString& key, const QString& name, const QString& data) const {
+    // The program re-points its class at every load: the same value again
+    // is no reason for a lock, a save or their syncs on the way out.
+    if (value(key, name) == data)
+        return true;
     const StoreLock lock(path_);
     Document doc;
     if (!lock.locked() || !readDocument(path_, &doc) || !keyExists(doc, key))
@@ -333,8 +347,6 @@ bool RegistryStore::setValue(const QString& key, const QString& name, const QStr
     const QString folded = fold(name);
     auto it = std::find_if(section->values.begin(), section->values.end(),
                            [&](const Value& v) { return fold(v.name) == folded; });
-    // The program re-points its class at every load: the same value again
-    // is no reason for a save (and its syncs) on the way out.
     if (it != section->values.end() && it->data == data)
         return true;
     if (it != section->values.end())

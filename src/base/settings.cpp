@@ -22,6 +22,10 @@ QString ReadSetting(const QString& section, const QString& key) {
     return ProfileFile(settingsFilePath()).read(section, key);
 }
 
+QStringList ReadSettings(const QList<ProfileKey>& keys) {
+    return ProfileFile(settingsFilePath()).read(keys);
+}
+
 void WriteSetting(const SettingKey& key, const QString& value) {
     WriteSetting(QLatin1String(key.section), QLatin1String(key.name), value);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/profile_file.h"
 #include "base/settings_keys.h"
 
 #include <QList>
@@ -8,6 +9,8 @@
 #include <optional>
 
 namespace kova {
+
+using ProfileKey = ProfileFile::Key;
 
 // KovaShell.ini in the data folder. Every call goes straight to the file;
 // nothing is cached, so a value written anywhere is read everywhere.
@@ -19,6 +22,8 @@ QString settingsFileIn(const QString& dataFolder);
 
 QString ReadSetting(const SettingKey& key);
 QString ReadSetting(const QString& section, const QString& key);
+// Several values from one reading of the file, in the order asked.
+QStringList ReadSettings(const QList<ProfileKey>& keys);
 // Failures are silent, as the classic profile calls are: the next read
 // returns the old value.
 void WriteSetting(const SettingKey& key, const QString& value);

@@ -83,8 +83,10 @@ bool Form1::Form_Load(const QStringList& arguments) {
 
     notes_->restoreNotes();
 
-    // Loading the dialog decides the mail timer; unloading it writes its place.
-    settings_.get()->close();
+    // What loading and unloading the settings dialog would do, without
+    // building it: the dialog is made when first needed, keeping start-up light.
+    mail_->setMinuteTimerOn(automaticCheckWanted(ReadSetting(a1::b5)));
+    Form1a::keepPlaceUnloaded();
     notes_->EditedNoteNumber = kNewNoteNumber;
     return true;
 }

@@ -27,9 +27,15 @@ QString notFoundMessage() {
 } // namespace
 
 void LoadLauncherTable(LauncherTable& table) {
+    QList<ProfileKey> keys;
     for (int n = 0; n < kLauncherEntryCount; ++n) {
-        table[n].name = ReadSetting(QLatin1String(Lunch0::kSection), keyOf(n));
-        table[n].commandLine = ReadSetting(QLatin1String(Lunch1::kSection), keyOf(n));
+        keys.append({QLatin1String(Lunch0::kSection), keyOf(n)});
+        keys.append({QLatin1String(Lunch1::kSection), keyOf(n)});
+    }
+    const QStringList values = ReadSettings(keys);
+    for (int n = 0; n < kLauncherEntryCount; ++n) {
+        table[n].name = values[2 * n];
+        table[n].commandLine = values[2 * n + 1];
     }
     table[kLauncherEntryCount] = {};
 }

@@ -127,7 +127,7 @@ QFont Form5a::noteFont() const {
 void Form5a::setNoteColors(const QColor& back, const QColor& fore) {
     backColor_ = back;
     foreColor_ = fore;
-    setWindowColor(Label1, back, fore);
+    // The text's label takes the window's colours.
     setWindowColor(this, back, fore);
 }
 

@@ -23,6 +23,12 @@ struct MailAccount {
 
 constexpr int kMailAccountCount = 3;
 
+// Whether an interval as typed asks for the automatic check: "0" or empty
+// does not.
+inline bool automaticCheckWanted(const QString& interval) {
+    return !(interval.isEmpty() || interval == QLatin1String("0"));
+}
+
 // The live mail settings: the settings dialog's fields, unsaved edits
 // included, read by the mail checker at the moment it starts. Plain values,
 // so the mail code needs no widget of the dialog.

@@ -36,6 +36,11 @@ namespace {
 constexpr int kWidth = 4335; // client area, twips
 constexpr int kHeight = 3255;
 
+QList<SettingValue> placeValuesAt(const QPoint& place) {
+    return {settingValue(Option::Top, QString::number(pixelsToTwips(place.y()))),
+            settingValue(Option::Left, QString::number(pixelsToTwips(place.x())))};
+}
+
 // The classic dialog font, 9 points at 96 dots per inch: the design's places
 // are counted for its 12-pixel characters.
 constexpr int kFontPixels = 12;
@@ -152,9 +157,16 @@ void Form1a::Form_Load() {
     launcher_.RebuildLauncherMenu();
 }
 
+void Form1a::keepPlaceUnloaded() {
+    const QPoint stored(twipsToPixels(ReadTwips(Option::Left)),
+                        twipsToPixels(ReadTwips(Option::Top)));
+    const QSize size(twipsToPixels(kWidth), twipsToPixels(kHeight));
+    const QPoint place = keepWhollyOnScreen(QRect(stored, size), screenAreas()).topLeft();
+    WriteSettings(placeValuesAt(place));
+}
+
 void Form1a::switchMinuteTimer() {
-    const QString text = mailOptionsPage->interval();
-    emit minuteTimerSwitched(!(text.isEmpty() || text == QLatin1String("0")));
+    emit minuteTimerSwitched(automaticCheckWanted(mailOptionsPage->interval()));
 }
 
 // Every value the dialog itself saves, in the order they are written.
@@ -169,8 +181,7 @@ QList<SettingValue> Form1a::settingValues() const {
 }
 
 QList<SettingValue> Form1a::placeValues() const {
-    return {settingValue(Option::Top, QString::number(pixelsToTwips(pos().y()))),
-            settingValue(Option::Left, QString::number(pixelsToTwips(pos().x())))};
+    return placeValuesAt(pos());
 }
 
 bool Form1a::SaveOption() {

@@ -30,6 +30,9 @@ class NotesDefaultsPage;
 class Form1a : public QWidget, public MailSettings {
     Q_OBJECT
 public:
+    // What the dialog's hidden load and unload at start-up leave in the
+    // settings file (its place, kept on the screen), without building it.
+    static void keepPlaceUnloaded();
     explicit Form1a(Launcher& launcher);
     ~Form1a() override;
 

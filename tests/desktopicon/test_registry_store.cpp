@@ -3,7 +3,9 @@
 #include "support/temp_home.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QTest>
 
 using namespace kova;
@@ -25,6 +27,7 @@ private slots:
     void unregisteringMakesNothingAndLeavesNothingEmpty();
     void damagedLinesCostOnlyThemselves();
     void keyRemovedByAnotherWriterRefusesValues();
+    void whatIsThereAlreadyNeedsNoLock();
     void classIdTextRoundTrips();
     void strictClassIdTakesAsciiHexDigitsOnly();
     void progIdResolvesOnlyToAStrictClassId();
@@ -219,6 +222,27 @@ void TestRegistryStore::keyRemovedByAnotherWriterRefusesValues() {
     other.deleteTree(RegistryRoot::ClassesRoot, QStringLiteral("CLSID\\{A}"));
     QVERIFY(!key->setStringValue(QString(), QStringLiteral("x")));
     QVERIFY(!store.openKey(RegistryRoot::ClassesRoot, QStringLiteral("CLSID\\{A}\\S")));
+}
+
+void TestRegistryStore::whatIsThereAlreadyNeedsNoLock() {
+    test::TempHome home(test::TempHome::Unregistered);
+    RegistryStore store;
+    const QString path = QStringLiteral("CLSID\\{A}\\InprocServer32");
+    QVERIFY(store.createKey(RegistryRoot::ClassesRoot, path)
+                ->setStringValue(QString(), QStringLiteral("a.so")));
+    // Another program holds the store's lock (the tool, a component).
+    QLockFile held(store.path() + QStringLiteral(".lock"));
+    QVERIFY(held.tryLock(0));
+    QElapsedTimer clock;
+    clock.start();
+    const auto key = store.createKey(RegistryRoot::ClassesRoot, path);
+    QVERIFY(key);
+    QVERIFY(key->setStringValue(QString(), QStringLiteral("a.so")));
+    QVERIFY2(clock.elapsed() < 1000, "an unchanged key and value waited for the lock");
+    // A change still waits for it, and gives up.
+    QVERIFY(!key->setStringValue(QString(), QStringLiteral("b.so")));
+    held.unlock();
+    QVERIFY(key->setStringValue(QString(), QStringLiteral("b.so")));
 }
 
 void TestRegistryStore::classIdTextRoundTrips() {

@@ -104,6 +104,11 @@ private slots:
         qunsetenv("KOVASHELL_HOME");
         // The test program's folder holds no settings file: XDG_DATA_HOME decides.
         QCOMPARE(kova::dataFolder(), home.path() + "/data/KovaShell");
+        // Removed while the program runs: made again at the next use.
+        QVERIFY(QDir(home.path() + "/data/KovaShell").removeRecursively());
+        QCOMPARE(kova::dataFilePath("KovaShell.ini"),
+                 home.path() + "/data/KovaShell/KovaShell.ini");
+        QVERIFY(QFileInfo(home.path() + "/data/KovaShell").isDir());
     }
 };
 

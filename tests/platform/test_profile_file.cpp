@@ -309,6 +309,35 @@ private slots:
         }
     }
 
+    void severalValuesInOneReadAreThoseReadOneByOne() {
+        Ini ini;
+        ini.put("[a1]\r\nb01=110\r\nb04=\"q\"\r\n[A1]\r\nb05=second\r\n[Fusen]\r\nTop=15\r\n");
+        const QList<ProfileFile::Key> keys{{"a1", "b01"},    {"A1", "B04"}, {"a1", "b05"},
+                                           {"fusen", "top"}, {"none", "x"}, {"a1", "b01"}};
+        const QStringList together = ini.file().read(keys);
+        QCOMPARE(together.size(), keys.size());
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            QCOMPARE(together[i], ini.file().read(keys[i].section, keys[i].key));
+        QCOMPARE(together[0], QStringLiteral("110"));
+        QCOMPARE(Ini().file().read(keys), QStringList(keys.size())); // no file
+    }
+
+    void unchangedValuesLeaveTheFileAsItIs() {
+        Ini ini;
+        QVERIFY(ini.file().write("desktop", "click", "0"));
+        struct stat before {};
+        QVERIFY(::stat(QFile::encodeName(ini.path()).constData(), &before) == 0);
+        // The same value again: no rewrite (a rewrite is a new file).
+        QVERIFY(ini.file().write("desktop", "click", "0"));
+        struct stat same {};
+        QVERIFY(::stat(QFile::encodeName(ini.path()).constData(), &same) == 0);
+        QCOMPARE(same.st_ino, before.st_ino);
+        QVERIFY(ini.file().write("desktop", "click", "1"));
+        struct stat changed {};
+        QVERIFY(::stat(QFile::encodeName(ini.path()).constData(), &changed) == 0);
+        QVERIFY(changed.st_ino != before.st_ino);
+    }
+
     void quotedValuesReadBackAsWritten() {
         Ini ini;
         for (const char* value : {"\"secret\"", "'x'", "\"/opt/my app/run\" \"a b\"", "\""}) {
