@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          u"pw"_s,
                          tls ? MailSecurity::StartTls : MailSecurity::None,
                          {}};
-    Pop3Action action = dialogue.start(account, settings);
+    MailAction action = dialogue.start(account, settings);
     action = dialogue.connected(account);
     QByteArray sent;
     // The rest comes in pieces: a control byte says how long the next piece
