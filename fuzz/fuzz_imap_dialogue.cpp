@@ -4,8 +4,8 @@
 // said, never a command but those of a check, never a password before
 // TLS where STARTTLS was chosen.
 
-#include "fuzz_support.h"
 #include "mail/imap_dialogue.h"
+#include "mail_dialogue_fuzz.h"
 
 #include <QByteArray>
 
@@ -48,13 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             sent += action.send;
         }
     }
-    if (dialogue.mailBusy()) {
-        action = (size & 1) ? dialogue.closed(account)
-                            : dialogue.error(account, 10054, u"reset"_s, true);
-        fuzz::require(!dialogue.mailBusy(), "a close leaves the dialogue running");
-    }
-    fuzz::require(dialogue.messageCount() >= 0 && dialogue.mailboxSize() >= 0,
-                  "a negative count or size");
+    fuzz::endDialogue(dialogue, account, size & 1);
     fuzz::require(!clearText.contains("LOGIN") && !clearText.contains("pw") &&
                       !clearText.contains("ss"),
                   "the login went out before TLS");

@@ -54,6 +54,19 @@ template <class Dialogue> struct DialogueDriver {
         if (serverCloses && !ended)
             take(dialogue.closed(i));
     }
+    // STARTTLS: the handshake succeeds where the dialogue asks for one, if
+    // `handshakes`.
+    void runStartTls(const QList<QByteArray>& chunks, bool handshakes) {
+        open();
+        for (const QByteArray& chunk : chunks) {
+            const MailAction action = dialogue.dataArrived(i, chunk);
+            take(action);
+            if (action.startTls && handshakes)
+                take(dialogue.encrypted(i));
+        }
+        if (!ended)
+            take(dialogue.closed(i));
+    }
     bool leaksPassword() const {
         bool leak = label && label->contains(account.password);
         for (const QString& m : messages)

@@ -204,15 +204,7 @@ private slots:
         QFETCH(QStringList, messages);
         Driver d;
         d.account = account(MailSecurity::StartTls);
-        d.open();
-        for (const QByteArray& chunk : replies) {
-            const MailAction action = d.dialogue.dataArrived(0, chunk);
-            d.take(action);
-            if (action.startTls && handshakes)
-                d.take(d.dialogue.encrypted(0));
-        }
-        if (!d.ended)
-            d.take(d.dialogue.closed(0));
+        d.runStartTls(replies, handshakes);
         QCOMPARE(d.sent, sent);
         QCOMPARE(d.label, label);
         QCOMPARE(d.messages, messages);

@@ -327,18 +327,8 @@ private slots:
         QFETCH(Label, label);
         QFETCH(QStringList, messages);
         Driver d;
-        MailAccount a = account();
-        a.security = MailSecurity::StartTls;
-        d.take(d.dialogue.start(0, a));
-        d.take(d.dialogue.connected(0));
-        for (const QByteArray& chunk : replies) {
-            const MailAction action = d.dialogue.dataArrived(0, chunk);
-            d.take(action);
-            if (action.startTls && handshakes)
-                d.take(d.dialogue.encrypted(0));
-        }
-        if (!d.ended)
-            d.take(d.dialogue.closed(0));
+        d.account.security = MailSecurity::StartTls;
+        d.runStartTls(replies, handshakes);
         QCOMPARE(d.sent, sent);
         QCOMPARE(d.label, label);
         QCOMPARE(d.messages, messages);
