@@ -58,6 +58,17 @@ QByteArrayView wordAt(QByteArrayView line, qsizetype from) {
     return line.sliced(from, (gap < 0 ? line.size() : gap) - from);
 }
 
+// The list of a "[CAPABILITY ...]" response code in an upper-case line.
+std::optional<QByteArray> capabilityCode(const QByteArray& upper) {
+    const QByteArray code = "[CAPABILITY ";
+    const qsizetype at = upper.indexOf(code);
+    if (at < 0)
+        return std::nullopt;
+    const qsizetype from = at + code.size();
+    const qsizetype close = upper.indexOf(']', from);
+    return upper.sliced(from, (close < 0 ? upper.size() : close) - from);
+}
+
 } // namespace
 
 void ImapDialogue::restart(int i) {
@@ -142,11 +153,8 @@ ImapDialogue::LineResult ImapDialogue::handleUntagged(int i, const QByteArray& l
                                                       MailAction& action) {
     const QByteArray first = wordAt(line, 2).toByteArray().toUpper();
     const QByteArray upper = line.toUpper();
-    const qsizetype code = upper.indexOf("[CAPABILITY ");
-    if (code >= 0 && (first == "OK" || first == "PREAUTH")) {
-        const qsizetype close = upper.indexOf(']', code);
-        readCapabilities(upper.sliced(code + 12, (close < 0 ? upper.size() : close) - code - 12));
-    }
+    if (const auto list = capabilityCode(upper); list && (first == "OK" || first == "PREAUTH"))
+        readCapabilities(*list);
     if (first == "CAPABILITY")
         readCapabilities(upper.sliced(2 + first.size()));
     if (first == "BYE") {
@@ -191,11 +199,8 @@ ImapDialogue::LineResult ImapDialogue::handleTagged(int i, const QByteArray& sta
                                                     const QByteArray& line, MailAction& action) {
     const bool ok = status == "OK";
     const QByteArray upper = line.toUpper();
-    const qsizetype code = upper.indexOf("[CAPABILITY ");
-    if (ok && code >= 0) {
-        const qsizetype close = upper.indexOf(']', code);
-        readCapabilities(upper.sliced(code + 12, (close < 0 ? upper.size() : close) - code - 12));
-    }
+    if (const auto list = capabilityCode(upper); list && ok)
+        readCapabilities(*list);
     switch (step_) {
     case Step::Greeting:
         break;

@@ -67,6 +67,10 @@ template <class Dialogue> struct DialogueDriver {
         if (!ended)
             take(dialogue.closed(i));
     }
+    // Ended, its socket closed, the run told, and no password in a text.
+    bool endedCleanly() const {
+        return ended && socketClosed && !dialogue.mailBusy() && dialogue.done() && !leaksPassword();
+    }
     bool leaksPassword() const {
         bool leak = label && label->contains(account.password);
         for (const QString& m : messages)

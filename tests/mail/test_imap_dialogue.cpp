@@ -127,11 +127,7 @@ private slots:
         QCOMPARE(d.label, label);
         QCOMPARE(d.messages, messages);
         QCOMPARE(d.shown, label->contains(kBytes));
-        QVERIFY(d.ended);
-        QVERIFY(d.socketClosed);
-        QVERIFY(!d.dialogue.mailBusy());
-        QVERIFY(d.dialogue.done());
-        QVERIFY(!d.leaksPassword());
+        QVERIFY(d.endedCleanly());
     }
 
     // Quoted where a quoted string holds the text, a literal after the

@@ -117,11 +117,7 @@ private slots:
         QCOMPARE(d.shown, shown);
         QCOMPARE(d.dialogue.messageCount(), count);
         QCOMPARE(d.dialogue.mailboxSize(), size);
-        QVERIFY(d.ended);
-        QVERIFY(d.socketClosed);
-        QVERIFY(!d.dialogue.mailBusy());
-        QVERIFY(d.dialogue.done());
-        QVERIFY(!d.leaksPassword());
+        QVERIFY(d.endedCleanly());
     }
 
     // The states step by step with a willing server.
