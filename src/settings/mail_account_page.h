@@ -37,12 +37,13 @@ public:
     void pinCertificate(const QString& fingerprint);
 
     QLineEdit* Text1 = nullptr; // port
-    QLineEdit* Text2 = nullptr; // POP3 server
+    QLineEdit* Text2 = nullptr; // POP3 or IMAP server
     QLineEdit* Text3 = nullptr; // account
     QLineEdit* Text4 = nullptr; // password
     // The design's Label1 of this page: the captions of Text1..Text4, then
     // "←通常は110" (Label1(0..3), (5) on the first page, (i*5+1..i*5+5) on
-    // the others).
+    // the others). The server's caption and the hint follow the protocol and
+    // encryption ("IMAPサーバ：", "←通常は993").
     std::array<QLabel*, 5> Label1{};
     // "暗号化：" and the choices "なし", "STARTTLS", "SSL/TLS", in the order
     // of MailSecurity.
