@@ -2,8 +2,8 @@
 // send completions, a close or an error, end the dialogue cleanly: never a
 // crash, never a number read wrong, never more sent than the four commands.
 
-#include "fuzz_support.h"
 #include "mail/pop3_dialogue.h"
+#include "mail_dialogue_fuzz.h"
 
 #include <QByteArray>
 
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          u"pw"_s,
                          tls ? MailSecurity::StartTls : MailSecurity::None,
                          {}};
-    Pop3Action action = dialogue.start(account, settings);
+    MailAction action = dialogue.start(account, settings);
     action = dialogue.connected(account);
     QByteArray sent;
     // The rest comes in pieces: a control byte says how long the next piece
@@ -51,13 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         sent += action.send;
     }
-    if (dialogue.mailBusy()) {
-        action = (size & 1) ? dialogue.closed(account)
-                            : dialogue.error(account, 10053, u"aborted"_s, true);
-        fuzz::require(!dialogue.mailBusy(), "a close leaves the dialogue running");
-    }
-    fuzz::require(dialogue.messageCount() >= 0 && dialogue.mailboxSize() >= 0,
-                  "a negative count or size");
+    fuzz::endDialogue(dialogue, account, size & 1);
     // Only the four commands (and STLS), each a whole line.
     for (const QByteArray& line : sent.split('\n')) {
         if (line.isEmpty())

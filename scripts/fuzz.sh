@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 dir=${KOVA_FUZZ_BUILD_DIR:-build-fuzz}
-targets=(fuzz_pop3_dialogue fuzz_profile_file fuzz_text_codec fuzz_note_record
+targets=(fuzz_pop3_dialogue fuzz_imap_dialogue fuzz_profile_file fuzz_text_codec fuzz_note_record
   fuzz_command_line fuzz_autostart_entry)
 
 CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVA_FUZZ=ON \

@@ -26,6 +26,8 @@ PACKAGES=(
   xdotool imagemagick x11-utils wmctrl
   # desktop settings (desktop icons) and a real POP3 server for the mail tests
   libglib2.0-bin dovecot-pop3d
+  # a real IMAP server for the mail tests (announces STATUS=SIZE)
+  dovecot-imapd
   # the desktops whose icon size the desktop-icon component sets, run for real
   # (Xfce's xfdesktop with xfwm4, MATE's caja, Cinnamon's nemo-desktop, LXQt's
   # pcmanfm-qt, LXDE's pcmanfm) or for their schemas (Budgie, GNOME Flashback,

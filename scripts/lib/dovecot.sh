@@ -1,14 +1,15 @@
 # shellcheck shell=bash
-# A private Dovecot POP3 server on 127.0.0.1 for trying the mail checker by
-# hand or from end-to-end tests (Debian's dovecot-pop3d; needs root). Its
+# A private Dovecot POP3 and IMAP server on 127.0.0.1 for trying the mail
+# checker by hand or from end-to-end tests (Debian's dovecot-pop3d and
+# dovecot-imapd; needs root). Its
 # configuration is dovecot.conf.in, which tests/mail/dovecot_server.h (the
 # C++ tests' server) fills in too.
 #
 #   source scripts/lib/dovecot.sh
 #   dovecot_unavailable && exit     # prints why it cannot run here
-#   start_dovecot DIR PORT          # DIR: an empty folder of its own
+#   start_dovecot DIR PORT [IMAP_PORT]  # DIR: an empty folder of its own
 #   add_mailbox DIR USER PASSWORD [MESSAGES]   # MESSAGES small test messages
-#   ...                             # POP3 on 127.0.0.1:PORT
+#   ...                             # POP3 on 127.0.0.1:PORT, IMAP on IMAP_PORT
 #   stop_dovecot
 #
 # Mailboxes may be added before or after the start. Plain passwords: for
@@ -19,8 +20,8 @@ DOVECOT_TEMPLATE=$(dirname "${BASH_SOURCE[0]}")/dovecot.conf.in
 
 # True, with the reason, when this machine cannot run a private Dovecot.
 dovecot_unavailable() {
-  if [[ ! -x /usr/sbin/dovecot ]]; then
-    echo "dovecot is not installed (apt-get install dovecot-pop3d)"
+  if [[ ! -x /usr/sbin/dovecot || ! -x /usr/lib/dovecot/imap ]]; then
+    echo "dovecot is not installed (apt-get install dovecot-pop3d dovecot-imapd)"
   elif [[ $(id -u) -ne 0 ]]; then
     echo "a private dovecot needs root"
   elif ! getent passwd dovecot dovenull >/dev/null || ! getent group dovecot >/dev/null; then
@@ -45,7 +46,7 @@ add_mailbox() {
 }
 
 start_dovecot() {
-  local dir=$1 port=$2 i why
+  local dir=$1 port=$2 imap_port=${3:-0} i why
   if why=$(dovecot_unavailable); then
     echo "$why" >&2
     return 1
@@ -61,6 +62,8 @@ start_dovecot() {
   conf=${conf//@PORT@/$port}
   conf=${conf//@SSL@/ssl = no}
   conf=${conf//@TLS_LISTENER@/}
+  conf=${conf//@IMAP_PORT@/$imap_port}
+  conf=${conf//@IMAPS_PORT@/0}
   printf '%s\n' "$conf" >"$dir/dovecot.conf"
   # The log process keeps the output it starts with: a file, not the caller's.
   /usr/sbin/dovecot -F -c "$dir/dovecot.conf" >"$dir/output.log" 2>&1 &

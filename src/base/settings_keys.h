@@ -35,6 +35,8 @@ inline constexpr SettingKey b21{kSection, "b21", kPop3Port}, b22{kSection, "b22"
 // and the SHA-256 fingerprint of a certificate the user chose to trust.
 inline constexpr SettingKey b05{kSection, "b05"}, b15{kSection, "b15"}, b25{kSection, "b25"};
 inline constexpr SettingKey b06{kSection, "b06"}, b16{kSection, "b16"}, b26{kSection, "b26"};
+// Account 1, 2, 3: the protocol ("0" or absent POP3, "1" IMAP).
+inline constexpr SettingKey b07{kSection, "b07"}, b17{kSection, "b17"}, b27{kSection, "b27"};
 inline constexpr SettingKey b5{kSection, "b5", "0"};      // check interval, minutes
 inline constexpr SettingKey Mailler{kSection, "Mailler"}; // the mail program
 inline constexpr SettingKey b6{kSection, "b6", "1"};      // small desktop icons at start

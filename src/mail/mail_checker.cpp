@@ -21,19 +21,23 @@ MailChecker::MailChecker(MailHooks hooks, QObject* parent)
         QTimer& watchdog = watchdogs_[i];
         watchdog.setSingleShot(true);
         watchdog.setInterval(kDefaultDialogueLimitMs);
-        connect(&watchdog, &QTimer::timeout, this, [this, i] { apply(i, dialogue_.timedOut(i)); });
-        connect(socket, &Winsock::connected, this, [this, i] { apply(i, dialogue_.connected(i)); });
-        connect(socket, &Winsock::encrypted, this, [this, i] { apply(i, dialogue_.encrypted(i)); });
+        connect(&watchdog, &QTimer::timeout, this,
+                [this, i] { apply(i, dialogue(i).timedOut(i)); });
+        connect(socket, &Winsock::connected, this,
+                [this, i] { apply(i, dialogue(i).connected(i)); });
+        connect(socket, &Winsock::encrypted, this,
+                [this, i] { apply(i, dialogue(i).encrypted(i)); });
         connect(socket, &Winsock::certificateFailed, this,
                 [this, i](const CertificateCheck& check) {
-                    apply(i, dialogue_.certificateFailed(i, check));
+                    apply(i, dialogue(i).certificateFailed(i, check));
                 });
-        connect(socket, &Winsock::dataArrival, this,
-                [this, i](const QByteArray& bytes) { apply(i, dialogue_.dataArrived(i, bytes)); });
-        connect(socket, &Winsock::sendComplete, this, [this, i] { dialogue_.sendComplete(i); });
-        connect(socket, &Winsock::closed, this, [this, i] { apply(i, dialogue_.closed(i)); });
+        connect(socket, &Winsock::dataArrival, this, [this, i](const QByteArray& bytes) {
+            apply(i, dialogue(i).dataArrived(i, bytes));
+        });
+        connect(socket, &Winsock::sendComplete, this, [this, i] { dialogue(i).sendComplete(i); });
+        connect(socket, &Winsock::closed, this, [this, i] { apply(i, dialogue(i).closed(i)); });
         connect(socket, &Winsock::error, this, [this, i](int number, const QString& description) {
-            apply(i, dialogue_.error(i, number, description, !sockets_[i]->isClosed()));
+            apply(i, dialogue(i).error(i, number, description, !sockets_[i]->isClosed()));
         });
     }
 }
@@ -51,16 +55,18 @@ void MailChecker::setHandshakeLimitMs(int ms) {
 void MailChecker::startDialogue(int i) {
     // The busy check comes before the fields are read: reading them may make
     // the settings dialog, which clears mailBusy.
-    if (dialogue_.mailBusy()) {
+    if (mailBusy()) {
         Platform::instance().beep();
         return;
     }
     const MailAccount account = hooks_.settings().mailAccount(i);
+    current_ = account.protocol == MailProtocol::Imap ? static_cast<MailDialogue*>(&imap_) : &pop3_;
+    active_[size_t(i)] = current_;
     unattended_[i] = byClock_;
-    apply(i, dialogue_.start(i, account));
+    apply(i, current_->start(i, account));
 }
 
-void MailChecker::apply(int i, const Pop3Action& action) {
+void MailChecker::apply(int i, const MailAction& action) {
     Winsock& socket = *sockets_[i];
     if (!action.send.isEmpty())
         socket.send(action.send);
@@ -76,7 +82,7 @@ void MailChecker::apply(int i, const Pop3Action& action) {
         hooks_.settings().pinCertificate(i, *action.pin);
         // Making the settings dialog for it clears mailBusy; this dialogue
         // goes on.
-        dialogue_.setMailBusy(true);
+        dialogue(i).setMailBusy(true);
     }
     // The deadline runs from the start of the dialogue, not from its last
     // event.
@@ -89,10 +95,8 @@ void MailChecker::apply(int i, const Pop3Action& action) {
         // Only the result line tells of it: the log keeps where it stopped.
         if (action.messages.isEmpty() &&
             action.label == mailtext::accountTag(i) + mailtext::kErrorLabelTail)
-            qCWarning(kovaLog,
-                      "mail account %d: the connection ended before the count "
-                      "(USER %d, PASS %d, STAT %d)",
-                      i + 1, dialogue_.userState(), dialogue_.passState(), dialogue_.statState());
+            qCWarning(kovaLog, "mail account %d: the connection ended before the count (%s)", i + 1,
+                      qPrintable(dialogue(i).progress()));
     }
     if (action.showResult)
         hooks_.resultWindow().showMailFound();
@@ -107,7 +111,7 @@ void MailChecker::apply(int i, const Pop3Action& action) {
         watchdogs_[i].stop();
         const bool trusted =
             Platform::instance().messageBox(*action.question, Buttons::YesNo) == Answer::Yes;
-        apply(i, dialogue_.trustAnswered(i, trusted));
+        apply(i, dialogue(i).trustAnswered(i, trusted));
     }
 }
 
@@ -137,7 +141,15 @@ void MailChecker::closeSocket(int i) {
 void MailChecker::closeSockets() {
     for (int i = 0; i < kMailAccountCount; ++i)
         closeSocket(i);
-    dialogue_.setMailBusy(false);
+    setMailBusy(false);
+}
+
+void MailChecker::setMailBusy(bool busy) {
+    current_->setMailBusy(busy);
+    if (!busy) {
+        pop3_.setMailBusy(false);
+        imap_.setMailBusy(false);
+    }
 }
 
 void MailChecker::unloadResultWindow() {
@@ -190,7 +202,7 @@ void MailChecker::GetMail() {
         return;
     // After the start: a dialogue that ends while starting leaves the later
     // accounts waiting for the next end.
-    dialogue_.setDone(false);
+    current_->setDone(false);
     if (run.contains(1) && run.first() != 1)
         Text1 = true;
     if (run.contains(2) && run.first() != 2)
@@ -206,23 +218,23 @@ void MailChecker::MnuMailChk_Click() {
 }
 
 void MailChecker::Timer2_Timer() {
-    if (!dialogue_.done())
+    if (!current_->done())
         return;
     if (Text1) {
         closeSocket(0);
         MailCheck1();
         Text1 = false;
-        dialogue_.setDone(false);
+        current_->setDone(false);
     } else if (Text2) {
         closeSocket(0);
         closeSocket(1);
         MailCheck2();
         Text2 = false;
-        dialogue_.setDone(false);
+        current_->setDone(false);
     } else {
         for (int i = 0; i < kMailAccountCount; ++i)
             closeSocket(i);
-        dialogue_.setMailBusy(false);
+        setMailBusy(false);
         Timer2.stop();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mail/imap_dialogue.h"
 #include "mail/pop3_dialogue.h"
 #include "mail/socket_adapter.h"
 #include "settings/mail_settings.h"
@@ -47,8 +48,8 @@ struct MailHooks {
     std::function<void(int outer, int inner)> openSettings;
 };
 
-// The check run and schedule over the POP3 dialogue: the three sockets, the
-// minute timer and the chaining timer of the main window.
+// The check run and schedule over the POP3 and IMAP dialogues: the three
+// sockets, the minute timer and the chaining timer of the main window.
 class MailChecker : public QObject {
     Q_OBJECT
 public:
@@ -74,8 +75,8 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    bool mailBusy() const { return dialogue_.mailBusy(); }
-    void setMailBusy(bool busy) { dialogue_.setMailBusy(busy); }
+    bool mailBusy() const { return pop3_.mailBusy() || imap_.mailBusy(); }
+    void setMailBusy(bool busy);
     // The result window's unload and mailer label: close the three sockets,
     // clear mailBusy; the run's flags stay.
     void closeSockets();
@@ -91,20 +92,25 @@ public:
     // dialogue end sets it).
     bool pendingAccount2() const { return Text1; }
     bool pendingAccount3() const { return Text2; }
-    bool doneFlag() const { return dialogue_.done(); }
-    const Pop3Dialogue& dialogue() const { return dialogue_; }
+    bool doneFlag() const { return current_->done(); }
     Winsock& socket(int i) { return *sockets_[i]; }
 
 private:
     void startDialogue(int i);
-    void apply(int i, const Pop3Action& action);
+    void apply(int i, const MailAction& action);
+    MailDialogue& dialogue(int i) { return *active_[size_t(i)]; }
     void closeSocket(int i);
     void unloadResultWindow();
     void tell(int i, const QString& message);
     void showBox(int i, const QString& message, bool unattended);
 
     MailHooks hooks_;
-    Pop3Dialogue dialogue_;
+    // One dialogue runs at a time, of the protocol its account chose.
+    Pop3Dialogue pop3_;
+    ImapDialogue imap_;
+    MailDialogue* current_ = &pop3_; // the one started last: its end is the done flag
+    // Per account: the dialogue its socket's events go to.
+    std::array<MailDialogue*, kMailAccountCount> active_{&pop3_, &pop3_, &pop3_};
     Winsock Winsock0;
     Winsock Winsock1;
     Winsock Winsock2;

@@ -26,6 +26,9 @@ inline const QString kResetTail = u" エラー 接続がサーバーによって
 // connected, but the dialogue did not finish in time
 inline const QString kNoResponseTail = u" エラー サーバーからの応答がありません。"_s;
 inline const QString kStlsRefusedTail = u" エラー サーバーが暗号化(STARTTLS)に応じませんでした。"_s;
+// IMAP: the server takes no password without TLS (LOGINDISABLED)
+inline const QString kLoginDisabledTail =
+    u" エラー サーバーが暗号化なしのログインを受け付けません。暗号化を選んで下さい。"_s;
 inline const QString kTlsFailedTail = u" エラー 暗号化通信を開始できませんでした。"_s;
 inline const QString kTlsTimedOutTail = u" エラー 暗号化通信の開始がタイムアウトしました。"_s;
 inline const QString kTlsUnavailableTail = u" エラー この環境では暗号化通信を利用できません。"_s;

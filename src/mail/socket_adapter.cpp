@@ -152,6 +152,7 @@ QSslSocket* Winsock::makeSslSocket() {
 
 void Winsock::wire(QAbstractSocket* socket) {
     socket_ = socket;
+    socket->setReadBufferSize(kReadLimit);
     connect(socket, &QAbstractSocket::connected, this, [this, socket] {
         peerDescriptor_ = ::fcntl(int(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
         if (security_ == MailSecurity::Tls)

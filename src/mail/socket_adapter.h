@@ -23,6 +23,9 @@ class Winsock : public QObject {
     Q_OBJECT
 public:
     static constexpr int kHandshakeLimitMs = 15000;
+    // No arrival is larger: a long reply waits in the system's buffers, not
+    // in ours.
+    static constexpr qint64 kReadLimit = 64 * 1024;
 
     explicit Winsock(QObject* parent = nullptr);
     ~Winsock() override;

@@ -3,6 +3,7 @@
 #include "base/twips_and_numbers.h"
 #include "settings/dialog_layout.h"
 
+#include <QButtonGroup>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,10 +37,19 @@ const std::array<SettingKey, 4> kAccountKeys[kMailAccountCount] = {
 // Per account: the encryption choice and the trusted certificate.
 const SettingKey kSecurityKeys[kMailAccountCount] = {a1::b05, a1::b15, a1::b25};
 const SettingKey kPinKeys[kMailAccountCount] = {a1::b06, a1::b16, a1::b26};
+const SettingKey kProtocolKeys[kMailAccountCount] = {a1::b07, a1::b17, a1::b27};
+
+// The port a protocol and an encryption usually go with.
+QString usualPort(MailProtocol protocol, MailSecurity security) {
+    const bool tls = security == MailSecurity::Tls;
+    if (protocol == MailProtocol::Imap)
+        return tls ? QStringLiteral("993") : QStringLiteral("143");
+    return tls ? QStringLiteral("995") : QString::fromLatin1(kPop3Port);
+}
 
 } // namespace
 
-MailAccountPage::MailAccountPage(QWidget* page, int index, int tabs, int pageWidth)
+MailAccountPage::MailAccountPage(QWidget* page, int index, int tabs, QSize pageSize)
     : QObject(page), index_(index) {
     static AsteriskStyle* asterisks = nullptr;
     if (asterisks == nullptr) {
@@ -73,38 +83,51 @@ MailAccountPage::MailAccountPage(QWidget* page, int index, int tabs, int pageWid
     Text4 = fields[3];
     Text4->setEchoMode(QLineEdit::Password);
     Text4->setStyle(asterisks);
-    // The row starts at the page's own margin: from the widest caption on,
-    // the three choices do not fit apart in every face.
-    buildSecurityRow(page, twipsToPixels(120), pageWidth);
+    // The encryption in the room left between the tabs and the port row, the
+    // protocol in the room below the password: the design's controls keep
+    // their places.
+    const int height = Label1[0]->height() + 2;
+    Label19 = buildChoiceRow<3>(
+        page, std::max(0, (Text1->y() - height) / 2), pageSize.width(), QStringLiteral("暗号化："),
+        {QStringLiteral("なし"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")}, Option3);
+    const int below = Text4->geometry().bottom() + 1;
+    Label20 = buildChoiceRow<2>(page, below + std::max(0, (pageSize.height() - below - height) / 2),
+                                pageSize.width(), QStringLiteral("受信方式："),
+                                {QStringLiteral("POP3"), QStringLiteral("IMAP")}, Option4);
+    for (int c = 0; c < 3; ++c)
+        connect(Option3[size_t(c)], &QRadioButton::clicked, this, [this, c] { Option3_Click(c); });
+    for (int c = 0; c < 2; ++c)
+        connect(Option4[size_t(c)], &QRadioButton::clicked, this, [this, c] { Option4_Click(c); });
 }
 
-// One line in the room left between the tabs and the port row, from the
-// left edge of the widest caption: the design's controls keep their places.
-void MailAccountPage::buildSecurityRow(QWidget* page, int left, int pageWidth) {
-    const QString choices[3] = {QStringLiteral("なし"), QStringLiteral("STARTTLS"),
-                                QStringLiteral("SSL/TLS")};
-    QLabel* caption = label(QStringLiteral("暗号化："), page, QPoint(left, 0));
+// One line of choices from the page's own margin: from the widest caption
+// on, the three encryptions do not fit apart in every face.
+template <size_t N>
+QLabel* MailAccountPage::buildChoiceRow(QWidget* page, int top, int width, const QString& text,
+                                        const std::array<QString, N>& choices,
+                                        std::array<QRadioButton*, N>& options) {
+    const int left = twipsToPixels(120);
+    QLabel* caption = label(text, page, QPoint(left, top + 1));
     const int height = caption->height() + 2;
-    const int top = std::max(0, (Text1->y() - height) / 2);
-    caption->move(left, top + 1);
-    Label19 = caption;
-    std::array<int, 3> widths{};
-    int room = pageWidth - caption->geometry().right() - 4;
-    for (int c = 0; c < 3; ++c) {
-        auto* option = new QRadioButton(choices[c], page);
-        widths[size_t(c)] = option->sizeHint().width();
-        room -= widths[size_t(c)];
-        Option3[size_t(c)] = option;
-        connect(option, &QRadioButton::clicked, this, [this, c] { Option3_Click(c); });
+    std::array<int, N> widths{};
+    int room = width - caption->geometry().right() - 4;
+    // Each row chooses on its own, though they share the page.
+    auto* group = new QButtonGroup(page);
+    for (size_t c = 0; c < N; ++c) {
+        options[c] = new QRadioButton(choices[c], page);
+        group->addButton(options[c]);
+        widths[c] = options[c]->sizeHint().width();
+        room -= widths[c];
     }
     // A few pixels apart at least, so the choices never read as one word.
-    const int gap = std::clamp(room / 3, 4, twipsToPixels(120));
+    const int gap = std::clamp(room / int(N), 4, twipsToPixels(120));
     int x = caption->geometry().right() + 1 + gap;
-    for (int c = 0; c < 3; ++c) {
-        Option3[size_t(c)]->setGeometry(x, top, widths[size_t(c)], height);
-        x += widths[size_t(c)] + gap;
+    for (size_t c = 0; c < N; ++c) {
+        options[c]->setGeometry(x, top, widths[c], height);
+        x += widths[c] + gap;
     }
-    Option3[0]->setChecked(true);
+    options[0]->setChecked(true);
+    return caption;
 }
 
 void MailAccountPage::load() {
@@ -117,6 +140,9 @@ void MailAccountPage::load() {
     const QString security = ReadSetting(kSecurityKeys[index_]);
     const int choice = security == u'1' ? 1 : security == u'2' ? 2 : 0;
     Option3[size_t(choice)]->setChecked(true);
+    // Anything but "1" is POP3, as every file before IMAP.
+    Option4[ReadSetting(kProtocolKeys[index_]) == u'1' ? 1 : 0]->setChecked(true);
+    showProtocol();
     pin_ = ReadSetting(kPinKeys[index_]);
     pinServer_ = Text2->text();
     if (Text1->text().isEmpty())
@@ -126,9 +152,12 @@ void MailAccountPage::load() {
 QList<SettingValue> MailAccountPage::settingValues() const {
     const std::array<SettingKey, 4>& keys = kAccountKeys[index_];
     QList<SettingValue> values = {
-        settingValue(keys[0], Text1->text()), settingValue(keys[1], Text2->text()),
-        settingValue(keys[2], Text3->text()), settingValue(keys[3], Text4->text()),
-        settingValue(kSecurityKeys[index_], QString::number(int(security())))};
+        settingValue(keys[0], Text1->text()),
+        settingValue(keys[1], Text2->text()),
+        settingValue(keys[2], Text3->text()),
+        settingValue(keys[3], Text4->text()),
+        settingValue(kSecurityKeys[index_], QString::number(int(security()))),
+        settingValue(kProtocolKeys[index_], QString::number(int(protocol())))};
     if (!pin_.isEmpty() && !pinHolds())
         values.append(settingValue(kPinKeys[index_], QString()));
     return values;
@@ -141,7 +170,8 @@ void MailAccountPage::saved() {
 
 MailAccount MailAccountPage::account() const {
     return {Text1->text(), Text2->text(), Text3->text(),
-            Text4->text(), security(),    pinHolds() ? pin_ : QString()};
+            Text4->text(), security(),    pinHolds() ? pin_ : QString(),
+            protocol()};
 }
 
 bool MailAccountPage::pinHolds() const {
@@ -161,12 +191,32 @@ void MailAccountPage::pinCertificate(const QString& fingerprint) {
     WriteSetting(kPinKeys[index_], fingerprint);
 }
 
-void MailAccountPage::Option3_Click(int choice) {
-    const QString plain = QString::fromLatin1(kPop3Port);
-    if (choice == int(MailSecurity::Tls) && Text1->text() == plain)
-        Text1->setText(QStringLiteral("995"));
-    else if (choice != int(MailSecurity::Tls) && Text1->text() == QLatin1String("995"))
-        Text1->setText(plain);
+MailProtocol MailAccountPage::protocol() const {
+    return Option4[1]->isChecked() ? MailProtocol::Imap : MailProtocol::Pop3;
+}
+
+// A port the user chose stays; one of the usual ports follows the choice.
+void MailAccountPage::Option3_Click(int) {
+    showProtocol();
+    const QString port = usualPort(protocol(), security());
+    for (MailProtocol p : {MailProtocol::Pop3, MailProtocol::Imap})
+        for (MailSecurity s : {MailSecurity::None, MailSecurity::Tls})
+            if (Text1->text() == usualPort(p, s))
+                Text1->setText(port);
+}
+
+void MailAccountPage::Option4_Click(int) {
+    Option3_Click(int(security()));
+}
+
+// The server's caption and the port hint say what the choice is.
+void MailAccountPage::showProtocol() {
+    const bool imap = protocol() == MailProtocol::Imap;
+    Label1[1]->setText(imap ? QStringLiteral("IMAPサーバ：") : QStringLiteral("POP3サーバ："));
+    Label1[1]->adjustSize();
+    Label1[1]->move(Text2->x() - Label1[1]->width() - 4, Label1[1]->y());
+    Label1[4]->setText(QStringLiteral("←通常は") + usualPort(protocol(), security()));
+    Label1[4]->adjustSize();
 }
 
 } // namespace kova

@@ -18,12 +18,12 @@ namespace kova {
 
 // One of the three mail account tabs ("メール1".."メール3") of the settings
 // dialog, built on its page: the server, the account, the password and the
-// encryption, and the certificate the user trusts for it.
+// encryption, the certificate the user trusts for it, and the protocol.
 class MailAccountPage : public QObject {
     Q_OBJECT
 public:
-    // Account `index` (0..2); `pageWidth`: the room inside the tabs' frame.
-    MailAccountPage(QWidget* page, int index, int tabsHeight, int pageWidth);
+    // Account `index` (0..2); `pageSize`: the room inside the tabs' frame.
+    MailAccountPage(QWidget* page, int index, int tabsHeight, QSize pageSize);
 
     // The fields as the settings file has them.
     void load();
@@ -37,24 +37,36 @@ public:
     void pinCertificate(const QString& fingerprint);
 
     QLineEdit* Text1 = nullptr; // port
-    QLineEdit* Text2 = nullptr; // POP3 server
+    QLineEdit* Text2 = nullptr; // POP3 or IMAP server
     QLineEdit* Text3 = nullptr; // account
     QLineEdit* Text4 = nullptr; // password
     // The design's Label1 of this page: the captions of Text1..Text4, then
     // "←通常は110" (Label1(0..3), (5) on the first page, (i*5+1..i*5+5) on
-    // the others).
+    // the others). The server's caption and the hint follow the protocol and
+    // encryption ("IMAPサーバ：", "←通常は993").
     std::array<QLabel*, 5> Label1{};
     // "暗号化：" and the choices "なし", "STARTTLS", "SSL/TLS", in the order
     // of MailSecurity.
     QLabel* Label19 = nullptr;
     std::array<QRadioButton*, 3> Option3{};
+    // "受信方式：" and the choices "POP3", "IMAP", in the order of
+    // MailProtocol.
+    QLabel* Label20 = nullptr;
+    std::array<QRadioButton*, 2> Option4{};
 
     // An encryption chosen: the usual port goes with it.
     void Option3_Click(int choice);
+    // A protocol chosen: the server's caption and the usual port go with it.
+    void Option4_Click(int choice);
 
 private:
-    void buildSecurityRow(QWidget* page, int left, int pageWidth);
+    template <size_t N>
+    QLabel* buildChoiceRow(QWidget* page, int top, int width, const QString& caption,
+                           const std::array<QString, N>& choices,
+                           std::array<QRadioButton*, N>& options);
+    void showProtocol();
     MailSecurity security() const;
+    MailProtocol protocol() const;
     bool pinHolds() const;
 
     int index_;

@@ -7,9 +7,14 @@ namespace kova {
 // How an account's connection is protected, as stored: "0", "1", "2".
 enum class MailSecurity { None = 0, StartTls = 1, Tls = 2 };
 
-// One mail account as its fields stand: port, POP3 server, account name,
-// password, the encryption and the certificate the user trusts for it. An
-// account takes part in a check when its account name is set.
+// How an account's mailbox is asked, as stored: "0" (or nothing) POP3, "1"
+// IMAP.
+enum class MailProtocol { Pop3 = 0, Imap = 1 };
+
+// One mail account as its fields stand: port, server, account name,
+// password, the encryption and the certificate the user trusts for it, and
+// the protocol. An account takes part in a check when its account name is
+// set.
 struct MailAccount {
     QString port;
     QString server;
@@ -19,6 +24,7 @@ struct MailAccount {
     // SHA-256 fingerprint of a certificate trusted although it cannot be
     // verified ("AB:CD:..."); empty when there is none.
     QString pinnedCertificate;
+    MailProtocol protocol = MailProtocol::Pop3;
 };
 
 constexpr int kMailAccountCount = 3;

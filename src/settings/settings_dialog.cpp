@@ -128,14 +128,19 @@ void Form1a::buildMailTab(QWidget* page) {
     const int outerTabs = SSTab1->tabBar()->sizeHint().height();
     SSTab2 = new QTabWidget(page);
     SSTab2->setGeometry(QRect(onPage(120, 480, outerTabs), twips(0, 0, 4095, 2175).size()));
+    // Down to the bottom of its page: the account's protocol needs a line
+    // below the password.
+    const int outerFrame = 2 * SSTab1->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    SSTab2->setFixedHeight(
+        std::max(SSTab2->height(), SSTab1->height() - outerTabs - outerFrame - SSTab2->y()));
     for (int i = 0; i < 4; ++i)
         SSTab2->addTab(new QWidget, i < kMailAccountCount ? QStringLiteral("メール%1").arg(i + 1)
                                                           : QStringLiteral("設定"));
     const int tabs = SSTab2->tabBar()->sizeHint().height();
-    const int pageWidth =
-        SSTab2->width() - 2 * SSTab2->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const int frame = 2 * SSTab2->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    const QSize pageSize(SSTab2->width() - frame, SSTab2->height() - tabs - frame);
     for (int i = 0; i < kMailAccountCount; ++i)
-        accountPages[size_t(i)] = new MailAccountPage(SSTab2->widget(i), i, tabs, pageWidth);
+        accountPages[size_t(i)] = new MailAccountPage(SSTab2->widget(i), i, tabs, pageSize);
     mailOptionsPage = new MailOptionsPage(SSTab2->widget(3), tabs);
 }
 

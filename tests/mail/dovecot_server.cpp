@@ -20,6 +20,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char* const kDovecot = "/usr/sbin/dovecot";
+// dovecot-imapd's: the configuration serves IMAP too.
+const char* const kDovecotImap = "/usr/lib/dovecot/imap";
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -63,8 +65,10 @@ QByteArray DovecotServer::message(int number, int bodyLines) {
 }
 
 bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why, const Tls& tls) {
-    if (!QFileInfo(QString::fromLatin1(kDovecot)).isExecutable()) {
-        *why = QStringLiteral("dovecot is not installed (apt-get install dovecot-pop3d)");
+    if (!QFileInfo(QString::fromLatin1(kDovecot)).isExecutable() ||
+        !QFileInfo(QString::fromLatin1(kDovecotImap)).isExecutable()) {
+        *why = QStringLiteral(
+            "dovecot is not installed (apt-get install dovecot-pop3d dovecot-imapd)");
         unavailable_ = true;
         return false;
     }
@@ -118,6 +122,8 @@ bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why, const T
     port_ = ScriptedPop3Server::closedPort();
     const bool secure = !tls.certificateFile.isEmpty();
     tlsPort_ = secure ? ScriptedPop3Server::closedPort() : 0;
+    imapPort_ = ScriptedPop3Server::closedPort();
+    imapTlsPort_ = secure ? ScriptedPop3Server::closedPort() : 0;
     const QByteArray ssl = secure ? "ssl = yes\nssl_cert = <" +
                                         QFile::encodeName(tls.certificateFile) + "\nssl_key = <" +
                                         QFile::encodeName(tls.keyFile)
@@ -131,7 +137,9 @@ bool DovecotServer::start(const QList<Mailbox>& mailboxes, QString* why, const T
     config.replace("@DIR@", QFile::encodeName(root))
         .replace("@PORT@", QByteArray::number(port_))
         .replace("@SSL@", ssl)
-        .replace("@TLS_LISTENER@", tlsListener);
+        .replace("@TLS_LISTENER@", tlsListener)
+        .replace("@IMAP_PORT@", QByteArray::number(imapPort_))
+        .replace("@IMAPS_PORT@", QByteArray::number(imapTlsPort_));
     writeFile(root + u"/dovecot.conf"_s, config);
 
     // The log process keeps the output it was started with: a file, never ours.

@@ -8,9 +8,9 @@
 
 namespace kova::test {
 
-// A private Dovecot POP3 server on 127.0.0.1 (Debian's dovecot-pop3d; needs
-// root): its own folder for configuration, state, log and maildirs, plain
-// passwords, stopped when this object goes.
+// A private Dovecot POP3 and IMAP server on 127.0.0.1 (Debian's
+// dovecot-pop3d and dovecot-imapd; needs root): its own folder for configuration, state, log and
+// maildirs, plain passwords, stopped when this object goes.
 class DovecotServer {
 public:
     struct Mailbox {
@@ -24,7 +24,8 @@ public:
     DovecotServer(const DovecotServer&) = delete;
     DovecotServer& operator=(const DovecotServer&) = delete;
 
-    // With a certificate and key: STLS on port(), implicit TLS on tlsPort().
+    // With a certificate and key: STLS on port(), implicit TLS on tlsPort();
+    // for IMAP STARTTLS on imapPort(), implicit TLS on imapTlsPort().
     struct Tls {
         QString certificateFile;
         QString keyFile;
@@ -38,6 +39,8 @@ public:
     void stop();
     quint16 port() const { return port_; }
     quint16 tlsPort() const { return tlsPort_; }
+    quint16 imapPort() const { return imapPort_; }
+    quint16 imapTlsPort() const { return imapTlsPort_; }
     QString logText() const;
 
     // A message of `bodyLines` lines; its size is what STAT counts.
@@ -48,6 +51,8 @@ private:
     QProcess process_;
     quint16 port_ = 0;
     quint16 tlsPort_ = 0;
+    quint16 imapPort_ = 0;
+    quint16 imapTlsPort_ = 0;
     bool unavailable_ = false;
 };
 

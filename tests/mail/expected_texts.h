@@ -21,6 +21,8 @@ inline const QString kOtherError = u"[1] エラー "_s;
 inline const QString kReset = u"[1] エラー 接続がサーバーによって切断されました。"_s;
 inline const QString kNoResponse = u"[1] エラー サーバーからの応答がありません。"_s;
 inline const QString kStlsRefused = u"[1] エラー サーバーが暗号化(STARTTLS)に応じませんでした。"_s;
+inline const QString kLoginDisabled =
+    u"[1] エラー サーバーが暗号化なしのログインを受け付けません。暗号化を選んで下さい。"_s;
 inline const QString kTlsFailed = u"[1] エラー 暗号化通信を開始できませんでした。"_s;
 inline const QString kTlsTimedOut = u"[1] エラー 暗号化通信の開始がタイムアウトしました。"_s;
 // The certificate questions begin so.

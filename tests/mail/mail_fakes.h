@@ -58,8 +58,10 @@ struct CheckerRig {
     void setAccount(int i, quint16 port, const QString& user = QStringLiteral("alice"),
                     const QString& password = QStringLiteral("pw"),
                     const QString& host = QStringLiteral("127.0.0.1"),
-                    MailSecurity security = MailSecurity::None) {
-        settings.accounts.at(i) = {QString::number(port), host, user, password, security, {}};
+                    MailSecurity security = MailSecurity::None,
+                    MailProtocol protocol = MailProtocol::Pop3) {
+        settings.accounts.at(i) = {
+            QString::number(port), host, user, password, security, {}, protocol};
     }
 };
 

@@ -20,6 +20,25 @@ QList<ServerStep> willingScript(int count, qint64 size) {
             closeConnection()};
 }
 
+QList<ServerStep> willingImapScript(int count, const std::function<qint64(int)>& size) {
+    return {send("* OK [CAPABILITY IMAP4rev1 LITERAL+ AUTH=PLAIN] ready\r\n"),
+            awaitLine(),
+            send("k1 OK [CAPABILITY IMAP4rev1 IDLE] Logged in\r\n"),
+            awaitLine(),
+            send("* FLAGS (\\Seen)\r\n* " + QByteArray::number(count) +
+                 " EXISTS\r\nk2 OK [READ-ONLY] Examined\r\n"),
+            awaitLine(),
+            stream(count,
+                   [size](int n) {
+                       return "* " + QByteArray::number(n) + " FETCH (RFC822.SIZE " +
+                              QByteArray::number(size(n)) + ")\r\n";
+                   }),
+            send("k3 OK Fetch completed\r\n"),
+            awaitLine(),
+            send("* BYE Logging out\r\nk4 OK Logout completed\r\n"),
+            closeConnection()};
+}
+
 ScriptedPop3Server::ScriptedPop3Server(QList<ServerStep> script, QObject* parent)
     : QObject(parent), script_(std::move(script)) {
     connect(&server_, &QTcpServer::newConnection, this, &ScriptedPop3Server::accept);
@@ -47,13 +66,19 @@ void ScriptedPop3Server::accept() {
         client_ = socket;
         ++connections_;
         clientClosed_ = false;
-        lineCount_ = linesAwaited_ = step_ = 0;
+        lineCount_ = linesAwaited_ = step_ = streamed_ = 0;
         paused_ = false;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
             const QByteArray bytes = socket->readAll();
             received_ += bytes;
             lineCount_ += bytes.count("\n");
             if (socket == client_)
+                play();
+        });
+        // A stream goes on as the client takes it.
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+            if (socket == client_ && step_ < script_.size() &&
+                script_.at(step_).kind == ServerStep::Stream)
                 play();
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
@@ -105,6 +130,19 @@ void ScriptedPop3Server::play() {
                     [client, bytes = step.bytes] { client->write(bytes); });
             timer->start(step.amount);
             return;
+        }
+        case ServerStep::Stream: {
+            constexpr qint64 kAhead = 64 * 1024;
+            while (streamed_ < step.amount && client_->bytesToWrite() < kAhead) {
+                QByteArray batch;
+                while (streamed_ < step.amount && batch.size() < kAhead / 4)
+                    batch += step.line(++streamed_);
+                client_->write(batch);
+            }
+            if (streamed_ < step.amount)
+                return;
+            streamed_ = 0;
+            break;
         }
         case ServerStep::Flood: {
             const QByteArray chunk(64 * 1024, 'x');

@@ -114,6 +114,56 @@ private slots:
         QVERIFY(rig.checker.socket(0).isClosed());
     }
 
+    // IMAP against a server without STATUS=SIZE: 100,000 messages counted
+    // as their sizes stream in, no arrival larger than the adapter's limit
+    // (and the dialogue keeps no more than a line of it); a silent server
+    // and a reset end with the POP3 messages.
+    void imapAccount_data() {
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<int>("limitMs");
+        QTest::addColumn<QByteArray>("clientSent");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("messages");
+        const auto size = [](int n) { return qint64(1000 + n % 977); };
+        qint64 total = 0;
+        for (int n = 1; n <= 100000; ++n)
+            total += size(n);
+        const QByteArray login = "k1 LOGIN \"alice\" \"pw\"\r\n";
+        const QByteArray greeting = "* OK [CAPABILITY IMAP4rev1] ready\r\n";
+        QTest::newRow("100,000 messages")
+            << willingImapScript(100000, size) << 30000
+            << login + "k2 EXAMINE INBOX\r\nk3 FETCH 1:* (RFC822.SIZE)\r\nk4 LOGOUT\r\n"
+            << mailFound(0, 100000, total) << QStringList{};
+        QTest::newRow("silent after the greeting")
+            << Script{send(greeting)} << 500 << login << kErrorLabel << QStringList{kNoResponse};
+        QTest::newRow("reset at login") << Script{send(greeting), awaitLine(), resetConnection()}
+                                        << 2000 << login << kErrorLabel << QStringList{kReset};
+    }
+    void imapAccount() {
+        QFETCH(Script, script);
+        QFETCH(int, limitMs);
+        QFETCH(QByteArray, clientSent);
+        QFETCH(QString, line);
+        QFETCH(QStringList, messages);
+        FakePlatform platform;
+        ScriptedPop3Server server(script);
+        CheckerRig rig;
+        rig.checker.setDialogueLimitMs(limitMs);
+        rig.setAccount(0, server.port(), u"alice"_s, u"pw"_s, u"127.0.0.1"_s, MailSecurity::None,
+                       MailProtocol::Imap);
+        qsizetype largest = 0;
+        connect(&rig.checker.socket(0), &Winsock::dataArrival, this,
+                [&largest](const QByteArray& bytes) { largest = std::max(largest, bytes.size()); });
+        rig.checker.GetMail();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.checker.mailBusy(), limitMs + kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(server.clientClosed(), kWaitMs);
+        QCOMPARE(server.received(), clientSent);
+        QCOMPARE(rig.window.lines[0], line);
+        QCOMPARE(platform.messages, messages);
+        QVERIFY2(largest <= Winsock::kReadLimit, qPrintable(QString::number(largest)));
+        QVERIFY(rig.checker.socket(0).isClosed());
+    }
+
     // A malformed STAT reply closes the socket before its message shows, so
     // the server's later close cannot end a second time.
     void malformedStatClosesFirst() {

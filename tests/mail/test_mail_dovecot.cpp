@@ -32,7 +32,7 @@ const QList<QByteArray> kThree = {DovecotServer::message(1, 2), DovecotServer::m
 
 } // namespace
 
-// The checker against a real POP3 server.
+// The checker against a real POP3 and IMAP server.
 class TestMailDovecot : public QObject {
     Q_OBJECT
     std::unique_ptr<DovecotServer> server_;
@@ -53,26 +53,35 @@ private slots:
     }
     void cleanupTestCase() { server_.reset(); }
 
+    // Each row over POP3 and over IMAP (Dovecot's announces STATUS=SIZE).
     void oneAccount_data() {
+        QTest::addColumn<int>("protocol");
         QTest::addColumn<int>("account");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("no messages")
-            << 0 << u"empty"_s << u"emptypw"_s << noMail(0) << QStringList{};
-        QTest::newRow("one message")
-            << 1 << u"one"_s << u"onepw"_s << mailFound(1, 1, sizeOf(kOne)) << QStringList{};
-        QTest::newRow("three messages")
-            << 2 << u"three"_s << u"threepw"_s << mailFound(2, 3, sizeOf(kThree)) << QStringList{};
-        // Dovecot keeps the connection open after a refused password: the
-        // dialogue closes it at once, with one message.
-        QTest::newRow("wrong password")
-            << 0 << u"one"_s << u"wrong"_s << kErrorLabel << QStringList{kBadPassword};
-        QTest::newRow("unknown user") << 1 << u"nobody"_s << u"x"_s << forAccount(kErrorLabel, 1)
-                                      << QStringList{forAccount(kBadPassword, 1)};
+        for (const MailProtocol protocol : {MailProtocol::Pop3, MailProtocol::Imap}) {
+            const auto row = [protocol](const char* name) -> QTestData& {
+                return QTest::addRow("%s, %s", protocol == MailProtocol::Imap ? "IMAP" : "POP3",
+                                     name)
+                       << int(protocol);
+            };
+            row("no messages") << 0 << u"empty"_s << u"emptypw"_s << noMail(0) << QStringList{};
+            row("one message") << 1 << u"one"_s << u"onepw"_s << mailFound(1, 1, sizeOf(kOne))
+                               << QStringList{};
+            row("three messages") << 2 << u"three"_s << u"threepw"_s
+                                  << mailFound(2, 3, sizeOf(kThree)) << QStringList{};
+            // Dovecot keeps the connection open after a refused password: the
+            // dialogue closes it at once, with one message.
+            row("wrong password") << 0 << u"one"_s << u"wrong"_s << kErrorLabel
+                                  << QStringList{kBadPassword};
+            row("unknown user") << 1 << u"nobody"_s << u"x"_s << forAccount(kErrorLabel, 1)
+                                << QStringList{forAccount(kBadPassword, 1)};
+        }
     }
     void oneAccount() {
+        QFETCH(int, protocol);
         QFETCH(int, account);
         QFETCH(QString, user);
         QFETCH(QString, password);
@@ -80,7 +89,9 @@ private slots:
         QFETCH(QStringList, messages);
         FakePlatform platform;
         CheckerRig rig;
-        rig.setAccount(account, server_->port(), user, password);
+        const bool imap = MailProtocol(protocol) == MailProtocol::Imap;
+        rig.setAccount(account, imap ? server_->imapPort() : server_->port(), user, password,
+                       u"127.0.0.1"_s, MailSecurity::None, MailProtocol(protocol));
         rig.checker.GetMail();
         // Well within the dialogue's 60 s.
         QTRY_VERIFY_WITH_TIMEOUT(!rig.checker.mailBusy(), 5000);

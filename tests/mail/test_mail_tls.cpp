@@ -63,27 +63,36 @@ private slots:
     void cleanupTestCase() { trusted_.reset(), self_.reset(), other_.reset(); }
 
     void certificateOfTheAuthority_data() {
+        QTest::addColumn<int>("protocol");
         QTest::addColumn<int>("security");
-        QTest::addColumn<bool>("implicitPort");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("asked"); // the question begins so; empty: none
-        QTest::newRow("SSL/TLS") << int(MailSecurity::Tls) << true << u"127.0.0.1"_s << QString();
-        QTest::newRow("STARTTLS") << int(MailSecurity::StartTls) << false << u"127.0.0.1"_s
-                                  << QString();
-        QTest::newRow("wrong server name")
-            << int(MailSecurity::Tls) << true << u"localhost"_s << kUntrusted.arg(u"localhost"_s);
+        for (const MailProtocol protocol : {MailProtocol::Pop3, MailProtocol::Imap}) {
+            const char* name = protocol == MailProtocol::Imap ? "IMAP" : "POP3";
+            QTest::addRow("%s, SSL/TLS", name)
+                << int(protocol) << int(MailSecurity::Tls) << u"127.0.0.1"_s << QString();
+            QTest::addRow("%s, STARTTLS", name)
+                << int(protocol) << int(MailSecurity::StartTls) << u"127.0.0.1"_s << QString();
+            QTest::addRow("%s, wrong server name", name)
+                << int(protocol) << int(MailSecurity::Tls) << u"localhost"_s
+                << kUntrusted.arg(u"localhost"_s);
+        }
     }
     void certificateOfTheAuthority() {
+        QFETCH(int, protocol);
         QFETCH(int, security);
-        QFETCH(bool, implicitPort);
         QFETCH(QString, host);
         QFETCH(QString, asked);
+        const bool imap = MailProtocol(protocol) == MailProtocol::Imap;
+        const bool implicitTls = MailSecurity(security) == MailSecurity::Tls;
+        const quint16 port = imap ? (implicitTls ? trusted_->imapTlsPort() : trusted_->imapPort())
+                                  : (implicitTls ? trusted_->tlsPort() : trusted_->port());
         FakePlatform platform;
         platform.caCertificates = certificates_.authorityPem();
         platform.answers = {Answer::No};
         CheckerRig rig;
-        rig.setAccount(0, implicitPort ? trusted_->tlsPort() : trusted_->port(), u"one"_s,
-                       u"onepw"_s, host, MailSecurity(security));
+        rig.setAccount(0, port, u"one"_s, u"onepw"_s, host, MailSecurity(security),
+                       MailProtocol(protocol));
         rig.checker.GetMail();
         QTRY_VERIFY_WITH_TIMEOUT(!rig.checker.mailBusy(), kWaitMs);
         if (asked.isEmpty()) {

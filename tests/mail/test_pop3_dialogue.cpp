@@ -1,5 +1,6 @@
 #include "mail/pop3_dialogue.h"
 
+#include "dialogue_driver.h"
 #include "expected_texts.h"
 
 #include <QTest>
@@ -19,51 +20,8 @@ MailAccount account(const QString& port = u"110"_s, const QString& user = u"alic
     return {port, u"pop.example"_s, user, password, MailSecurity::None, {}};
 }
 
-// Drives one account's dialogue as the socket owner would: every send
-// completes at once, and everything asked of the owner is recorded.
-struct Driver {
-    Pop3Dialogue dialogue;
-    int i = 0;
-    QByteArray sent;
-    Label label;
-    QStringList messages;
-    bool shown = false;
-    bool socketClosed = false;
-    bool ended = false;
-    int beeps = 0;
-
-    void take(const Pop3Action& a) {
-        sent += a.send;
-        if (a.label)
-            label = a.label;
-        messages += a.messages;
-        shown = shown || a.showResult;
-        socketClosed = socketClosed || a.closeSocket;
-        ended = ended || a.ended;
-        beeps += a.beep ? 1 : 0;
-        if (!a.send.isEmpty())
-            dialogue.sendComplete(i);
-    }
-    void open(const MailAccount& acc = account()) {
-        take(dialogue.start(i, acc));
-        socketClosed = false;
-        take(dialogue.connected(i));
-    }
-    // Replies arrive one chunk per event; the server closes when the dialogue
-    // has not ended by itself.
-    void run(const Chunks& chunks, bool serverCloses) {
-        open();
-        for (const QByteArray& chunk : chunks)
-            take(dialogue.dataArrived(i, chunk));
-        if (serverCloses && !ended)
-            take(dialogue.closed(i));
-    }
-    bool leaksPassword() const {
-        bool leak = label && label->contains(kPassword);
-        for (const QString& m : messages)
-            leak = leak || m.contains(kPassword);
-        return leak;
-    }
+struct Driver : kova::test::DialogueDriver<Pop3Dialogue> {
+    Driver() { account = ::account(); }
 };
 
 const QByteArray kLogin = "USER alice\r\nPASS s3cret-pw\r\n";
@@ -159,11 +117,7 @@ private slots:
         QCOMPARE(d.shown, shown);
         QCOMPARE(d.dialogue.messageCount(), count);
         QCOMPARE(d.dialogue.mailboxSize(), size);
-        QVERIFY(d.ended);
-        QVERIFY(d.socketClosed);
-        QVERIFY(!d.dialogue.mailBusy());
-        QVERIFY(d.dialogue.done());
-        QVERIFY(!d.leaksPassword());
+        QVERIFY(d.endedCleanly());
     }
 
     // The states step by step with a willing server.
@@ -173,7 +127,7 @@ private slots:
         QCOMPARE(d.dialogue.connectionState(), 2);
         QVERIFY(d.dialogue.mailBusy());
         QVERIFY(!d.dialogue.done());
-        Pop3Action a = d.dialogue.dataArrived(0, "+OK hi\r\n");
+        MailAction a = d.dialogue.dataArrived(0, "+OK hi\r\n");
         QCOMPARE(a.send, QByteArray("USER alice\r\n"));
         QCOMPARE(d.dialogue.connectionState(), 3);
         QCOMPARE(d.dialogue.userState(), 1);
@@ -225,7 +179,7 @@ private slots:
         QFETCH(QString, port);
         QFETCH(int, connectsTo);
         Pop3Dialogue dialogue;
-        const Pop3Action a = dialogue.start(1, account(port));
+        const MailAction a = dialogue.start(1, account(port));
         QCOMPARE(a.connect, connectsTo != 0);
         QVERIFY(a.closeSocket);
         if (connectsTo != 0) {
@@ -245,7 +199,7 @@ private slots:
 
     void passwordCp932CannotHoldEndsAtStart() {
         Pop3Dialogue dialogue;
-        const Pop3Action a = dialogue.start(0, account(u"110"_s, u"alice"_s, u"pw\U0001F600"_s));
+        const MailAction a = dialogue.start(0, account(u"110"_s, u"alice"_s, u"pw\U0001F600"_s));
         QVERIFY(!a.connect);
         QCOMPARE(a.messages, QStringList{kFailed});
         QVERIFY(!dialogue.mailBusy());
@@ -255,7 +209,7 @@ private slots:
         Driver d;
         d.open();
         d.take(d.dialogue.dataArrived(0, "+OK hi\r\n"));
-        const Pop3Action a = d.dialogue.start(1, account(u"995"_s, u"bob"_s));
+        const MailAction a = d.dialogue.start(1, account(u"995"_s, u"bob"_s));
         QVERIFY(a.beep);
         QVERIFY(!a.connect && !a.closeSocket && !a.ended && a.messages.isEmpty());
         QCOMPARE(d.dialogue.userState(), 2);
@@ -369,18 +323,8 @@ private slots:
         QFETCH(Label, label);
         QFETCH(QStringList, messages);
         Driver d;
-        MailAccount a = account();
-        a.security = MailSecurity::StartTls;
-        d.take(d.dialogue.start(0, a));
-        d.take(d.dialogue.connected(0));
-        for (const QByteArray& chunk : replies) {
-            const Pop3Action action = d.dialogue.dataArrived(0, chunk);
-            d.take(action);
-            if (action.startTls && handshakes)
-                d.take(d.dialogue.encrypted(0));
-        }
-        if (!d.ended)
-            d.take(d.dialogue.closed(0));
+        d.account.security = MailSecurity::StartTls;
+        d.runStartTls(replies, handshakes);
         QCOMPARE(d.sent, sent);
         QCOMPARE(d.label, label);
         QCOMPARE(d.messages, messages);
@@ -414,14 +358,14 @@ private slots:
         d.take(d.dialogue.connected(0));
         const CertificateCheck check{CertificateCheck::SelfSigned | CertificateCheck::WrongName,
                                      u"AB:CD:EF"_s};
-        const Pop3Action problem = d.dialogue.certificateFailed(0, check);
+        const MailAction problem = d.dialogue.certificateFailed(0, check);
         QCOMPARE(problem.acceptCertificate, asked.isEmpty());
         QCOMPARE(problem.closeSocket, !asked.isEmpty());
         QVERIFY(problem.question.value_or(QString()).startsWith(asked));
         QVERIFY(d.dialogue.mailBusy());
         if (asked.isEmpty())
             return;
-        const Pop3Action after = d.dialogue.trustAnswered(0, answer);
+        const MailAction after = d.dialogue.trustAnswered(0, answer);
         QCOMPARE(after.pin, answer ? std::optional<QString>(u"AB:CD:EF"_s) : std::nullopt);
         QCOMPARE(after.connect, answer);
         QCOMPARE(after.ended, !answer);

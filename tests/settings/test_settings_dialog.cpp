@@ -139,49 +139,70 @@ private slots:
         QCOMPARE(dialog->accountPages[2]->Label1[3]->text(), u"パスワード："_s);
     }
 
-    // The encryption of account 1: read, chosen (the usual port follows),
+    // The protocol and encryption of account 1: read, chosen (the usual
+    // port follows, and the server's caption and the port hint with it),
     // saved with the other fields.
-    void encryptionChoice_data() {
-        QTest::addColumn<QByteArray>("stored"); // b05
+    void protocolAndEncryptionChoice_data() {
+        QTest::addColumn<QByteArray>("stored"); // b05, b07
         QTest::addColumn<QByteArray>("port");
-        QTest::addColumn<int>("choice"); // clicked; -1: none
+        QTest::addColumn<QList<int>>("clicks"); // 0..2: an encryption, 10, 11: POP3, IMAP
         QTest::addColumn<QString>("portAfter");
-        QTest::addColumn<QString>("saved");
-        QTest::newRow("absent is none") << QByteArray() << QByteArray("110") << -1 << "110"
-                                        << "0";
-        QTest::newRow("unreadable is none") << QByteArray("x") << QByteArray("110") << -1 << "110"
-                                            << "0";
-        QTest::newRow("STARTTLS kept") << QByteArray("1") << QByteArray("110") << -1 << "110"
-                                       << "1";
-        QTest::newRow("SSL/TLS: 110 becomes 995")
-            << QByteArray("0") << QByteArray("110") << 2 << "995"
-            << "2";
-        QTest::newRow("none: 995 becomes 110") << QByteArray("2") << QByteArray("995") << 0 << "110"
-                                               << "0";
-        QTest::newRow("STARTTLS: 995 becomes 110")
-            << QByteArray("2") << QByteArray("995") << 1 << "110"
-            << "1";
-        QTest::newRow("a port of its own stays")
-            << QByteArray("0") << QByteArray("2110") << 2 << "2110"
-            << "2";
+        QTest::addColumn<QByteArray>("saved"); // b05, b07
+        QTest::addColumn<QString>("server");   // the server's caption
+        QTest::addColumn<QString>("hint");
+        const auto row = [](const char* name, const QByteArray& stored, const QByteArray& port,
+                            const QList<int>& clicks, const char* portAfter, const char* saved,
+                            const char* usual, const QString& server = u"POP3サーバ："_s) {
+            QTest::newRow(name) << stored << port << clicks << QString::fromLatin1(portAfter)
+                                << QByteArray(saved) << server
+                                << u"←通常は"_s + QString::fromLatin1(usual);
+        };
+        const QString imap = u"IMAPサーバ："_s;
+        row("absent is none and POP3", ",", "110", {}, "110", "0,0", "110");
+        row("unreadable is none and POP3", "x,x", "110", {}, "110", "0,0", "110");
+        row("STARTTLS and IMAP kept", "1,1", "143", {}, "143", "1,1", "143", imap);
+        row("SSL/TLS: 110 becomes 995", "0,0", "110", {2}, "995", "2,0", "995");
+        row("none: 995 becomes 110", "2,0", "995", {0}, "110", "0,0", "110");
+        row("STARTTLS: 995 becomes 110", "2,0", "995", {1}, "110", "1,0", "110");
+        row("a port of its own stays", "0,0", "2110", {2, 11}, "2110", "2,1", "993", imap);
+        row("IMAP: 110 becomes 143", "0,0", "110", {11}, "143", "0,1", "143", imap);
+        row("IMAP with SSL/TLS: 995 becomes 993", "2,0", "995", {11}, "993", "2,1", "993", imap);
+        row("SSL/TLS with IMAP: 143 becomes 993", "0,1", "143", {2}, "993", "2,1", "993", imap);
+        row("back to POP3: 993 becomes 995", "2,1", "993", {10}, "995", "2,0", "995");
     }
-    void encryptionChoice() {
+    void protocolAndEncryptionChoice() {
         QFETCH(QByteArray, stored);
         QFETCH(QByteArray, port);
-        QFETCH(int, choice);
+        QFETCH(QList<int>, clicks);
         QFETCH(QString, portAfter);
-        QFETCH(QString, saved);
-        Running run("[a1]\r\nb01=" + port + "\r\nb05=" + stored + "\r\n");
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, server);
+        QFETCH(QString, hint);
+        const QList<QByteArray> values = stored.split(',');
+        Running run("[a1]\r\nb01=" + port + "\r\nb05=" + values[0] + "\r\nb07=" + values[1] +
+                    "\r\n");
         Form1a* dialog = run.open(1);
-        QCOMPARE(dialog->accountPages[0]->Label19->text(), u"暗号化："_s);
-        if (choice >= 0)
-            dialog->accountPages[0]->Option3[size_t(choice)]->click();
-        QCOMPARE(dialog->accountPages[0]->Text1->text(), portAfter);
-        QCOMPARE(int(dialog->mailAccount(0).security), saved.toInt());
+        MailAccountPage* page = dialog->accountPages[0];
+        QCOMPARE(page->Label19->text(), u"暗号化："_s);
+        QCOMPARE(page->Label20->text(), u"受信方式："_s);
+        for (int c : clicks) {
+            if (c >= 10)
+                page->Option4[size_t(c - 10)]->click();
+            else
+                page->Option3[size_t(c)]->click();
+        }
+        QCOMPARE(page->Text1->text(), portAfter);
+        QCOMPARE(page->Label1[1]->text(), server);
+        QCOMPARE(page->Label1[4]->text(), hint);
+        const QList<QByteArray> expected = saved.split(',');
+        QCOMPARE(int(dialog->mailAccount(0).security), expected[0].toInt());
+        QCOMPARE(int(dialog->mailAccount(0).protocol), expected[1].toInt());
         click(dialog->Command8);
-        QCOMPARE(ReadSetting(a1::b05), saved);
+        QCOMPARE(ReadSetting(a1::b05), QString::fromLatin1(expected[0]));
+        QCOMPARE(ReadSetting(a1::b07), QString::fromLatin1(expected[1]));
         QCOMPARE(ReadSetting(a1::b01), portAfter);
         QCOMPARE(ReadSetting(a1::b15), u"0"_s);
+        QCOMPARE(ReadSetting(a1::b17), u"0"_s);
     }
 
     // A trusted certificate belongs to the server it was trusted for: another
