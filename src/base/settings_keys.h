@@ -35,6 +35,9 @@ inline constexpr SettingKey b21{kSection, "b21", kPop3Port}, b22{kSection, "b22"
 // and the SHA-256 fingerprint of a certificate the user chose to trust.
 inline constexpr SettingKey b05{kSection, "b05"}, b15{kSection, "b15"}, b25{kSection, "b25"};
 inline constexpr SettingKey b06{kSection, "b06"}, b16{kSection, "b16"}, b26{kSection, "b26"};
+// Account 1, 2, 3: the desktop keyring's item that holds the password, whose
+// own key ("b04" ...) is then empty; empty when the file holds it.
+inline constexpr SettingKey b09{kSection, "b09"}, b19{kSection, "b19"}, b29{kSection, "b29"};
 inline constexpr SettingKey b5{kSection, "b5", "0"};      // check interval, minutes
 inline constexpr SettingKey Mailler{kSection, "Mailler"}; // the mail program
 inline constexpr SettingKey b6{kSection, "b6", "1"};      // small desktop icons at start

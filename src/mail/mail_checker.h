@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mail/keyring_password.h"
 #include "mail/pop3_dialogue.h"
 #include "mail/socket_adapter.h"
 #include "settings/mail_settings.h"
@@ -97,6 +98,7 @@ public:
 
 private:
     void startDialogue(int i);
+    void startWithKeyringPassword(int i, const MailAccount& account);
     void apply(int i, const Pop3Action& action);
     void closeSocket(int i);
     void unloadResultWindow();
@@ -105,6 +107,7 @@ private:
 
     MailHooks hooks_;
     Pop3Dialogue dialogue_;
+    KeyringPassword keyringPassword_;
     Winsock Winsock0;
     Winsock Winsock1;
     Winsock Winsock2;

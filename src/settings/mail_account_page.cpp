@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace kova {
 
@@ -73,6 +74,9 @@ MailAccountPage::MailAccountPage(QWidget* page, int index, int tabs, int pageWid
     Text4 = fields[3];
     Text4->setEchoMode(QLineEdit::Password);
     Text4->setStyle(asterisks);
+    // Under the password, from its caption's left edge; filled in when the
+    // dialog is shown.
+    passwordPlace = label(QString(), page, QPoint(Label1[3]->x(), Text4->geometry().bottom() + 3));
     // The row starts at the page's own margin: from the widest caption on,
     // the three choices do not fit apart in every face.
     buildSecurityRow(page, twipsToPixels(120), pageWidth);
@@ -113,6 +117,9 @@ void MailAccountPage::load() {
     Text2->setText(ReadSetting(keys[1]));
     Text3->setText(ReadSetting(keys[2]));
     Text4->setText(ReadSetting(keys[3]));
+    passwordLoaded_ = Text4->text();
+    passwordItem_ = ReadSetting(kPasswordItemKeys[index_]);
+    showPasswordItem();
     // Anything but "1" or "2" is the plain connection of old.
     const QString security = ReadSetting(kSecurityKeys[index_]);
     const int choice = security == u'1' ? 1 : security == u'2' ? 2 : 0;
@@ -125,23 +132,54 @@ void MailAccountPage::load() {
 
 QList<SettingValue> MailAccountPage::settingValues() const {
     const std::array<SettingKey, 4>& keys = kAccountKeys[index_];
-    QList<SettingValue> values = {
-        settingValue(keys[0], Text1->text()), settingValue(keys[1], Text2->text()),
-        settingValue(keys[2], Text3->text()), settingValue(keys[3], Text4->text()),
-        settingValue(kSecurityKeys[index_], QString::number(int(security())))};
+    QList<SettingValue> values = {settingValue(keys[0], Text1->text()),
+                                  settingValue(keys[1], Text2->text()),
+                                  settingValue(keys[2], Text3->text())};
+    values += plan_.fileValues;
+    values.append(settingValue(kSecurityKeys[index_], QString::number(int(security()))));
     if (!pin_.isEmpty() && !pinHolds())
         values.append(settingValue(kPinKeys[index_], QString()));
     return values;
 }
 
+void MailAccountPage::planSave(const std::function<bool()>& keyringPresent) {
+    plan_ = planPassword(index_, {Text4->text(), passwordLoaded_, passwordItem_},
+                         keyringItemKey(index_, Text3->text(), Text2->text()), keyringPresent);
+}
+
 void MailAccountPage::saved() {
     if (!pinHolds())
         pin_.clear();
+    const PasswordPlan plan = std::exchange(plan_, {});
+    passwordLoaded_ = Text4->text();
+    if (!plan.fileValues.isEmpty())
+        passwordItem_.clear();
+    showPasswordItem();
+    storePassword(index_, passwordLoaded_, plan, this, [this](const QString& item) {
+        passwordItem_ = item;
+        showPasswordItem();
+        emit passwordPlaced(item);
+    });
 }
 
 MailAccount MailAccountPage::account() const {
-    return {Text1->text(), Text2->text(), Text3->text(),
-            Text4->text(), security(),    pinHolds() ? pin_ : QString()};
+    MailAccount account{Text1->text(), Text2->text(), Text3->text(),
+                        Text4->text(), security(),    pinHolds() ? pin_ : QString()};
+    // A field the user has emptied is no password from the keyring.
+    if (Text4->text() == passwordLoaded_)
+        account.passwordKey = passwordItem_;
+    return account;
+}
+
+void MailAccountPage::showPasswordItem() {
+    Text4->setPlaceholderText(passwordItem_.isEmpty() ? QString()
+                                                      : QStringLiteral("キーリングに保存済み"));
+}
+
+void MailAccountPage::showPasswordPlace(bool keyring) {
+    passwordPlace->setText(keyring ? QStringLiteral("パスワードの保存先：キーリング")
+                                   : QStringLiteral("パスワードの保存先：設定ファイル"));
+    passwordPlace->adjustSize();
 }
 
 bool MailAccountPage::pinHolds() const {

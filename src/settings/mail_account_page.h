@@ -2,12 +2,14 @@
 
 #include "base/settings.h"
 #include "settings/mail_settings.h"
+#include "settings/password_store.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -27,10 +29,16 @@ public:
 
     // The fields as the settings file has them.
     void load();
+    // Before a save: where the password goes (asks `keyringPresent` only
+    // when it has one to place).
+    void planSave(const std::function<bool()>& keyringPresent);
     // The values "OK" and "適用" save, in the order they are written.
     QList<SettingValue> settingValues() const;
-    // After a save: a trusted certificate of another server is gone.
+    // After a save: a trusted certificate of another server is gone; a
+    // password for the keyring goes there.
     void saved();
+    // The line saying where passwords are kept.
+    void showPasswordPlace(bool keyring);
 
     // The live mail settings of this account.
     MailAccount account() const;
@@ -48,9 +56,16 @@ public:
     // of MailSecurity.
     QLabel* Label19 = nullptr;
     std::array<QRadioButton*, 3> Option3{};
+    // Where passwords are kept: the keyring or the settings file.
+    QLabel* passwordPlace = nullptr;
 
     // An encryption chosen: the usual port goes with it.
     void Option3_Click(int choice);
+
+signals:
+    // A saved password went into the keyring's `item`, or stayed in the
+    // file (empty).
+    void passwordPlaced(const QString& item);
 
 private:
     void buildSecurityRow(QWidget* page, int left, int pageWidth);
@@ -62,6 +77,12 @@ private:
     // trusted for: another server's certificate is no "change".
     QString pin_;
     QString pinServer_;
+    // The password as loaded or last saved, the keyring item holding it,
+    // and the plan of the save under way.
+    QString passwordLoaded_;
+    QString passwordItem_;
+    PasswordPlan plan_;
+    void showPasswordItem();
 };
 
 } // namespace kova

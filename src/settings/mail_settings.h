@@ -9,7 +9,8 @@ enum class MailSecurity { None = 0, StartTls = 1, Tls = 2 };
 
 // One mail account as its fields stand: port, POP3 server, account name,
 // password, the encryption and the certificate the user trusts for it. An
-// account takes part in a check when its account name is set.
+// account takes part in a check when its account name is set. Its password is
+// the field's, or when that is empty, the keyring item passwordKey names.
 struct MailAccount {
     QString port;
     QString server;
@@ -19,6 +20,9 @@ struct MailAccount {
     // SHA-256 fingerprint of a certificate trusted although it cannot be
     // verified ("AB:CD:..."); empty when there is none.
     QString pinnedCertificate;
+    // The keyring item holding the password; empty when the file holds it.
+    // (Initialised, so that a list of the fields above is complete.)
+    QString passwordKey = {};
 };
 
 constexpr int kMailAccountCount = 3;
