@@ -74,9 +74,6 @@ MailAccountPage::MailAccountPage(QWidget* page, int index, int tabs, int pageWid
     Text4 = fields[3];
     Text4->setEchoMode(QLineEdit::Password);
     Text4->setStyle(asterisks);
-    // Under the password, from its caption's left edge; filled in when the
-    // dialog is shown.
-    passwordPlace = label(QString(), page, QPoint(Label1[3]->x(), Text4->geometry().bottom() + 3));
     // The row starts at the page's own margin: from the widest caption on,
     // the three choices do not fit apart in every face.
     buildSecurityRow(page, twipsToPixels(120), pageWidth);
@@ -172,14 +169,21 @@ MailAccount MailAccountPage::account() const {
 }
 
 void MailAccountPage::showPasswordItem() {
-    Text4->setPlaceholderText(passwordItem_.isEmpty() ? QString()
-                                                      : QStringLiteral("キーリングに保存済み"));
+    QString hint;
+    if (!passwordItem_.isEmpty())
+        hint = QStringLiteral("キーリングに保存済み");
+    else if (keyringHere_)
+        hint = *keyringHere_ ? QStringLiteral("キーリングに保存されます")
+                             : QStringLiteral("設定ファイルに保存されます");
+    Text4->setPlaceholderText(hint);
+    if (keyringHere_)
+        Text4->setToolTip(*keyringHere_ ? QStringLiteral("パスワードの保存先：キーリング")
+                                        : QStringLiteral("パスワードの保存先：設定ファイル"));
 }
 
 void MailAccountPage::showPasswordPlace(bool keyring) {
-    passwordPlace->setText(keyring ? QStringLiteral("パスワードの保存先：キーリング")
-                                   : QStringLiteral("パスワードの保存先：設定ファイル"));
-    passwordPlace->adjustSize();
+    keyringHere_ = keyring;
+    showPasswordItem();
 }
 
 bool MailAccountPage::pinHolds() const {

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -37,7 +38,8 @@ public:
     // After a save: a trusted certificate of another server is gone; a
     // password for the keyring goes there.
     void saved();
-    // The line saying where passwords are kept.
+    // Where passwords are kept: said in the empty password field and in
+    // its tool tip (the design's places leave no room for a line of its own).
     void showPasswordPlace(bool keyring);
 
     // The live mail settings of this account.
@@ -56,8 +58,6 @@ public:
     // of MailSecurity.
     QLabel* Label19 = nullptr;
     std::array<QRadioButton*, 3> Option3{};
-    // Where passwords are kept: the keyring or the settings file.
-    QLabel* passwordPlace = nullptr;
 
     // An encryption chosen: the usual port goes with it.
     void Option3_Click(int choice);
@@ -82,6 +82,8 @@ private:
     QString passwordLoaded_;
     QString passwordItem_;
     PasswordPlan plan_;
+    // Whether a keyring answers, once the dialog has been shown.
+    std::optional<bool> keyringHere_;
     void showPasswordItem();
 };
 
