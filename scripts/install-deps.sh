@@ -7,6 +7,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libx11-dev
+  # mail passwords in the desktop's keyring (QtKeychain, which opens libsecret)
+  qtkeychain-qt6-dev libsecret-1-0
   # the C++ layout and layer checks of scripts/test.sh
   clang-format python3
   # Japanese texts: Qt's own dialogs and a font to draw them
@@ -38,6 +40,9 @@ PACKAGES=(
   # comes with libqt6network6), and the tool the mail tests make their
   # certificates with
   ca-certificates openssl
+  # a real Secret Service for the keyring tests, and the tool a user reads
+  # an item back with
+  gnome-keyring libsecret-tools
   # checking the autostart entry the settings dialog writes
   desktop-file-utils
   # killing a save at each of its renames (test_save_killed), and failing

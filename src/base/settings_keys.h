@@ -37,6 +37,9 @@ inline constexpr SettingKey b05{kSection, "b05"}, b15{kSection, "b15"}, b25{kSec
 inline constexpr SettingKey b06{kSection, "b06"}, b16{kSection, "b16"}, b26{kSection, "b26"};
 // Account 1, 2, 3: the protocol ("0" or absent POP3, "1" IMAP).
 inline constexpr SettingKey b07{kSection, "b07"}, b17{kSection, "b17"}, b27{kSection, "b27"};
+// Account 1, 2, 3: the desktop keyring's item that holds the password, whose
+// own key ("b04" ...) is then empty; empty when the file holds it.
+inline constexpr SettingKey b09{kSection, "b09"}, b19{kSection, "b19"}, b29{kSection, "b29"};
 inline constexpr SettingKey b5{kSection, "b5", "0"};      // check interval, minutes
 inline constexpr SettingKey Mailler{kSection, "Mailler"}; // the mail program
 inline constexpr SettingKey b6{kSection, "b6", "1"};      // small desktop icons at start

@@ -63,7 +63,31 @@ void MailChecker::startDialogue(int i) {
     current_ = account.protocol == MailProtocol::Imap ? static_cast<MailDialogue*>(&imap_) : &pop3_;
     active_[size_t(i)] = current_;
     unattended_[i] = byClock_;
+    if (account.password.isEmpty() && !account.passwordKey.isEmpty()) {
+        startWithKeyringPassword(i, account);
+        return;
+    }
     apply(i, current_->start(i, account));
+}
+
+// The dialogue starts once the keyring has answered (after an unlock, maybe);
+// meanwhile the check counts as running. A password it cannot get is told in
+// the account's line only: a locked keyring is no box a minute.
+void MailChecker::startWithKeyringPassword(int i, const MailAccount& account) {
+    dialogue(i).setMailBusy(true);
+    keyringPassword_.fetch(i, account.passwordKey, !unattended_[i],
+                           [this, i, account](std::optional<QString> password) {
+                               dialogue(i).setMailBusy(false);
+                               if (password) {
+                                   MailAccount withPassword = account;
+                                   withPassword.password = *password;
+                                   apply(i, dialogue(i).start(i, withPassword));
+                                   return;
+                               }
+                               hooks_.resultWindow().setResultLine(
+                                   i, mailtext::accountTag(i) + mailtext::kNoPasswordTail);
+                               dialogue(i).setDone(true);
+                           });
 }
 
 void MailChecker::apply(int i, const MailAction& action) {
@@ -139,6 +163,7 @@ void MailChecker::closeSocket(int i) {
 }
 
 void MailChecker::closeSockets() {
+    keyringPassword_.callOff();
     for (int i = 0; i < kMailAccountCount; ++i)
         closeSocket(i);
     setMailBusy(false);
@@ -182,7 +207,8 @@ void MailChecker::GetMail() {
     }
     for (int i : run) {
         const MailAccount& a = accounts[i];
-        if (a.port.isEmpty() || a.server.isEmpty() || a.password.isEmpty()) {
+        if (a.port.isEmpty() || a.server.isEmpty() ||
+            (a.password.isEmpty() && a.passwordKey.isEmpty())) {
             if (byClock_ && openBoxes_[i] > 0)
                 return;
             showBox(i, mailtext::kIncomplete, byClock_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mail/imap_dialogue.h"
+#include "mail/keyring_password.h"
 #include "mail/pop3_dialogue.h"
 #include "mail/socket_adapter.h"
 #include "settings/mail_settings.h"
@@ -97,6 +98,7 @@ public:
 
 private:
     void startDialogue(int i);
+    void startWithKeyringPassword(int i, const MailAccount& account);
     void apply(int i, const MailAction& action);
     MailDialogue& dialogue(int i) { return *active_[size_t(i)]; }
     void closeSocket(int i);
@@ -111,6 +113,7 @@ private:
     MailDialogue* current_ = &pop3_; // the one started last: its end is the done flag
     // Per account: the dialogue its socket's events go to.
     std::array<MailDialogue*, kMailAccountCount> active_{&pop3_, &pop3_, &pop3_};
+    KeyringPassword keyringPassword_;
     Winsock Winsock0;
     Winsock Winsock1;
     Winsock Winsock2;

@@ -31,6 +31,9 @@ inline const QString kLoginDisabledTail =
     u" エラー サーバーが暗号化なしのログインを受け付けません。暗号化を選んで下さい。"_s;
 inline const QString kTlsFailedTail = u" エラー 暗号化通信を開始できませんでした。"_s;
 inline const QString kTlsTimedOutTail = u" エラー 暗号化通信の開始がタイムアウトしました。"_s;
+// the keyring did not give the account's password (locked, gone, no item)
+inline const QString kNoPasswordTail =
+    u" エラー キーリングからパスワードを取得できませんでした。"_s;
 inline const QString kTlsUnavailableTail = u" エラー この環境では暗号化通信を利用できません。"_s;
 // followed by the number, ":" and the description
 inline const QString kOtherErrorTail = u" エラー "_s;

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace kova {
 
@@ -136,6 +137,9 @@ void MailAccountPage::load() {
     Text2->setText(ReadSetting(keys[1]));
     Text3->setText(ReadSetting(keys[2]));
     Text4->setText(ReadSetting(keys[3]));
+    passwordLoaded_ = Text4->text();
+    passwordItem_ = ReadSetting(kPasswordItemKeys[index_]);
+    showPasswordItem();
     // Anything but "1" or "2" is the plain connection of old.
     const QString security = ReadSetting(kSecurityKeys[index_]);
     const int choice = security == u'1' ? 1 : security == u'2' ? 2 : 0;
@@ -151,27 +155,63 @@ void MailAccountPage::load() {
 
 QList<SettingValue> MailAccountPage::settingValues() const {
     const std::array<SettingKey, 4>& keys = kAccountKeys[index_];
-    QList<SettingValue> values = {
-        settingValue(keys[0], Text1->text()),
-        settingValue(keys[1], Text2->text()),
-        settingValue(keys[2], Text3->text()),
-        settingValue(keys[3], Text4->text()),
-        settingValue(kSecurityKeys[index_], QString::number(int(security()))),
-        settingValue(kProtocolKeys[index_], QString::number(int(protocol())))};
+    QList<SettingValue> values = {settingValue(keys[0], Text1->text()),
+                                  settingValue(keys[1], Text2->text()),
+                                  settingValue(keys[2], Text3->text())};
+    values += plan_.fileValues;
+    values.append(settingValue(kSecurityKeys[index_], QString::number(int(security()))));
+    values.append(settingValue(kProtocolKeys[index_], QString::number(int(protocol()))));
     if (!pin_.isEmpty() && !pinHolds())
         values.append(settingValue(kPinKeys[index_], QString()));
     return values;
 }
 
+void MailAccountPage::planSave(const std::function<bool()>& keyringPresent) {
+    plan_ = planPassword(index_, {Text4->text(), passwordLoaded_, passwordItem_},
+                         keyringItemKey(index_, Text3->text(), Text2->text()), keyringPresent);
+}
+
 void MailAccountPage::saved() {
     if (!pinHolds())
         pin_.clear();
+    const PasswordPlan plan = std::exchange(plan_, {});
+    passwordLoaded_ = Text4->text();
+    if (!plan.fileValues.isEmpty())
+        passwordItem_.clear();
+    showPasswordItem();
+    storePassword(index_, passwordLoaded_, plan, this, [this](const QString& item) {
+        passwordItem_ = item;
+        showPasswordItem();
+        emit passwordPlaced(item);
+    });
 }
 
 MailAccount MailAccountPage::account() const {
-    return {Text1->text(), Text2->text(), Text3->text(),
-            Text4->text(), security(),    pinHolds() ? pin_ : QString(),
-            protocol()};
+    MailAccount account{Text1->text(), Text2->text(), Text3->text(),
+                        Text4->text(), security(),    pinHolds() ? pin_ : QString(),
+                        protocol()};
+    // A field the user has emptied is no password from the keyring.
+    if (Text4->text() == passwordLoaded_)
+        account.passwordKey = passwordItem_;
+    return account;
+}
+
+void MailAccountPage::showPasswordItem() {
+    QString hint;
+    if (!passwordItem_.isEmpty())
+        hint = QStringLiteral("キーリングに保存済み");
+    else if (keyringHere_)
+        hint = *keyringHere_ ? QStringLiteral("キーリングに保存されます")
+                             : QStringLiteral("設定ファイルに保存されます");
+    Text4->setPlaceholderText(hint);
+    if (keyringHere_)
+        Text4->setToolTip(*keyringHere_ ? QStringLiteral("パスワードの保存先：キーリング")
+                                        : QStringLiteral("パスワードの保存先：設定ファイル"));
+}
+
+void MailAccountPage::showPasswordPlace(bool keyring) {
+    keyringHere_ = keyring;
+    showPasswordItem();
 }
 
 bool MailAccountPage::pinHolds() const {

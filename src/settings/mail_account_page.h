@@ -2,12 +2,15 @@
 
 #include "base/settings.h"
 #include "settings/mail_settings.h"
+#include "settings/password_store.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -27,10 +30,17 @@ public:
 
     // The fields as the settings file has them.
     void load();
+    // Before a save: where the password goes (asks `keyringPresent` only
+    // when it has one to place).
+    void planSave(const std::function<bool()>& keyringPresent);
     // The values "OK" and "適用" save, in the order they are written.
     QList<SettingValue> settingValues() const;
-    // After a save: a trusted certificate of another server is gone.
+    // After a save: a trusted certificate of another server is gone; a
+    // password for the keyring goes there.
     void saved();
+    // Where passwords are kept: said in the empty password field and in
+    // its tool tip (the design's places leave no room for a line of its own).
+    void showPasswordPlace(bool keyring);
 
     // The live mail settings of this account.
     MailAccount account() const;
@@ -59,6 +69,11 @@ public:
     // A protocol chosen: the server's caption and the usual port go with it.
     void Option4_Click(int choice);
 
+signals:
+    // A saved password went into the keyring's `item`, or stayed in the
+    // file (empty).
+    void passwordPlaced(const QString& item);
+
 private:
     template <size_t N>
     QLabel* buildChoiceRow(QWidget* page, int top, int width, const QString& caption,
@@ -74,6 +89,14 @@ private:
     // trusted for: another server's certificate is no "change".
     QString pin_;
     QString pinServer_;
+    // The password as loaded or last saved, the keyring item holding it,
+    // and the plan of the save under way.
+    QString passwordLoaded_;
+    QString passwordItem_;
+    PasswordPlan plan_;
+    // Whether a keyring answers, once the dialog has been shown.
+    std::optional<bool> keyringHere_;
+    void showPasswordItem();
 };
 
 } // namespace kova

@@ -14,7 +14,8 @@ enum class MailProtocol { Pop3 = 0, Imap = 1 };
 // One mail account as its fields stand: port, server, account name,
 // password, the encryption and the certificate the user trusts for it, and
 // the protocol. An account takes part in a check when its account name is
-// set.
+// set. Its password is the field's, or when that is empty, the keyring item
+// passwordKey names.
 struct MailAccount {
     QString port;
     QString server;
@@ -25,6 +26,9 @@ struct MailAccount {
     // verified ("AB:CD:..."); empty when there is none.
     QString pinnedCertificate;
     MailProtocol protocol = MailProtocol::Pop3;
+    // The keyring item holding the password; empty when the file holds it.
+    // (Initialised, so that a list of the fields above is complete.)
+    QString passwordKey = {};
 };
 
 constexpr int kMailAccountCount = 3;

@@ -5,6 +5,7 @@
 #include "launcher/launcher.h"
 #include "launcher/launcher_page.h"
 #include "platform/colors.h"
+#include "platform/keyring.h"
 #include "platform/logo.h"
 #include "platform/nested_dialog.h"
 #include "platform/screen_placement.h"
@@ -197,6 +198,15 @@ bool Form1a::SaveOption() {
 // crash leaves either all of it or none.
 bool Form1a::save(bool withPlace) {
     launcherPage->storeBoxes();
+    // Asked once a save, and only when a password is to be placed.
+    std::optional<bool> keyring;
+    const auto keyringPresent = [&keyring] {
+        if (!keyring)
+            keyring = Keyring::present();
+        return *keyring;
+    };
+    for (MailAccountPage* account : accountPages)
+        account->planSave(keyringPresent);
     QList<SettingValue> values = settingValues();
     values += launcher_.settingValues();
     if (withPlace)
@@ -274,6 +284,14 @@ void Form1a::Picture1_Click() {
 void Form1a::Form_Unload() {
     if (savedPlace_ != pos())
         WriteSettings(placeValues());
+}
+
+// Asked when shown, not when made hidden at start or for a mail check.
+void Form1a::showEvent(QShowEvent* event) {
+    const bool keyring = Keyring::present();
+    for (MailAccountPage* account : accountPages)
+        account->showPasswordPlace(keyring);
+    QWidget::showEvent(event);
 }
 
 void Form1a::closeEvent(QCloseEvent* event) {

@@ -35,7 +35,8 @@ DBGSYM=${DEB/kovashell_/kovashell-dbgsym_}
 listing=$(dpkg-deb -c "$DEB" | awk '{ print $6 }' | sed 's|^\./|/|')
 for path in /usr/lib/kovashell/KovaShell /usr/lib/kovashell/KovaRemover \
   /usr/lib/kovashell/kovashell-regsvr /usr/lib/kovashell/kovashell-loadinproc \
-  /usr/lib/kovashell/KovaShell.so /usr/bin/kovashell /usr/bin/kovaremover \
+  /usr/lib/kovashell/KovaShell.so /usr/lib/kovashell/kovashell-keyring.so \
+  /usr/bin/kovashell /usr/bin/kovaremover \
   /usr/share/applications/org.example.kovashell.desktop \
   /usr/share/metainfo/org.example.kovashell.metainfo.xml \
   /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/kovashell.png \
@@ -47,9 +48,13 @@ if grep -v -e '^/usr/' -e '^/$' <<<"$listing" | grep -q .; then
   fail "the package puts files outside /usr: $(grep -v '^/usr/' <<<"$listing")"
 fi
 depends=$(dpkg-deb -f "$DEB" Depends)
-for dependency in xdg-utils libqt6widgets6 libqt6core6 libc6 fonts-japanese-gothic; do
+# libqt6keychain1 from the keyring module; libsecret-1-0, which it opens
+# itself, recommended.
+for dependency in xdg-utils libqt6widgets6 libqt6core6 libc6 fonts-japanese-gothic libqt6keychain1; do
   grep -q "\b$dependency\b" <<<"$depends" || fail "Depends lacks $dependency: $depends"
 done
+recommends=$(dpkg-deb -f "$DEB" Recommends)
+grep -q '\blibsecret-1-0\b' <<<"$recommends" || fail "Recommends lacks libsecret-1-0: $recommends"
 
 # Debian's checker, pedantic: no error, warning or pedantic tag, and nothing
 # about hardening even among the informational ones.
