@@ -43,6 +43,9 @@ PACKAGES=(
   # a real Secret Service for the keyring tests, and the tool a user reads
   # an item back with
   gnome-keyring libsecret-tools
+  # a keyring that never answers (dbus-test-tool black-hole), for SIGTERM
+  # during a password read
+  dbus-tests
   # checking the autostart entry the settings dialog writes
   desktop-file-utils
   # killing a save at each of its renames (test_save_killed), and failing

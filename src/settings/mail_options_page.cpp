@@ -44,6 +44,13 @@ MailOptionsPage::MailOptionsPage(QWidget* page, int tabs) : QObject(page), page_
                        QRect(onPage(3600, 1680, tabs), twips(0, 0, 255, 255).size()));
     Command14->setAccessibleName(Label18->text());
     connect(Command14, &QPushButton::clicked, this, &MailOptionsPage::Command14_Click);
+    passwordPlace = label(QString(), page, onPage(120, 2010, tabs));
+}
+
+void MailOptionsPage::showPasswordPlace(bool keyring) {
+    passwordPlace->setText(keyring ? QStringLiteral("パスワードの保存先：キーリング")
+                                   : QStringLiteral("パスワードの保存先：設定ファイル"));
+    passwordPlace->adjustSize();
 }
 
 // Digits only, typed or pasted; Backspace works as always.

@@ -23,6 +23,8 @@ public:
 
     // The fields as the settings file has them.
     void load();
+    // The one line saying where the accounts' passwords are kept.
+    void showPasswordPlace(bool keyring);
     // The values "OK" and "適用" save, in the order they are written.
     QList<SettingValue> settingValues() const;
 
@@ -35,6 +37,7 @@ public:
     QLabel* Label2 = nullptr;
     QFrame* Line2 = nullptr;
     QLabel* Label18 = nullptr;
+    QLabel* passwordPlace = nullptr;
     QLineEdit* Text9 = nullptr; // the mail program
     QPushButton* Command14 = nullptr;
 

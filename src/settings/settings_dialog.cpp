@@ -291,6 +291,7 @@ void Form1a::showEvent(QShowEvent* event) {
     const bool keyring = Keyring::present();
     for (MailAccountPage* account : accountPages)
         account->showPasswordPlace(keyring);
+    mailOptionsPage->showPasswordPlace(keyring);
     QWidget::showEvent(event);
 }
 

@@ -37,11 +37,37 @@ open_tray_menu
 choose_tray_item メールチェッカー メールチェック
 wait_until "the check to reach the server" test -e "$E2E_DIR/accepted"
 kill -TERM "$KOVA_PID"
-for ((i = 0; i < 20; i++)); do
-  process_gone "$KOVA_PID" && break
-  sleep 0.05
-done
-process_gone "$KOVA_PID" || fail "KovaShell still runs 1 s after SIGTERM during a check"
-exit_status_of "$KOVA_PID"
-status=$EXIT_STATUS
-[[ $status == 0 ]] || fail "KovaShell ended with status $status during a check"
+# ended_within_a_second WHILE: SIGTERM sent, the program is gone within 1 s
+# with status 0.
+ended_within_a_second() {
+  local i
+  for ((i = 0; i < 20; i++)); do
+    process_gone "$KOVA_PID" && break
+    sleep 0.05
+  done
+  process_gone "$KOVA_PID" || fail "KovaShell still runs 1 s after SIGTERM $1"
+  exit_status_of "$KOVA_PID"
+  [[ $EXIT_STATUS == 0 ]] || fail "KovaShell ended with status $EXIT_STATUS $1"
+}
+ended_within_a_second "during a check"
+
+# The same while the keyring is asked for the password and never answers (a
+# keyring whose daemon hangs holds a call for D-Bus's 25 s).
+if command -v dbus-test-tool >/dev/null; then
+  dbus-monitor --session "destination='org.freedesktop.secrets'" >"$E2E_DIR/secrets.log" 2>&1 &
+  E2E_PIDS+=($!)
+  dbus-test-tool black-hole --session --name=org.freedesktop.secrets &
+  E2E_PIDS+=($!)
+  wait_until "the silent keyring on the bus" \
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetNameOwner string:org.freedesktop.secrets
+  printf '[a1]\r\nb01=%s\r\nb02=127.0.0.1\r\nb03=alice\r\nb04=\r\nb09=メール1 alice@127.0.0.1\r\nb5=0\r\nb7=True\r\n' \
+    "$(cat "$E2E_DIR/silent-port")" >"$(settings_file)"
+  start_kovashell_with_icon
+  open_tray_menu
+  choose_tray_item メールチェッカー メールチェック
+  wait_until "the check to ask the keyring" \
+    grep -q "^method call.*path=/org/freedesktop/secrets" "$E2E_DIR/secrets.log"
+  kill -TERM "$KOVA_PID"
+  ended_within_a_second "while the keyring is asked"
+fi

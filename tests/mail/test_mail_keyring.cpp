@@ -5,7 +5,10 @@
 #include "mail/mail_checker.h"
 #include "platform/keyring.h"
 #include "settings/mail_account_page.h"
+#include "settings/mail_options_page.h"
+
 #include "settings/settings_dialog.h"
+#include <QLabel>
 
 #include "expected_texts.h"
 #include "mail_fakes.h"
@@ -211,6 +214,11 @@ private slots:
         const MailAccount loaded = next->mailAccount(0);
         QCOMPARE(loaded.password, inKeyring ? QString() : password);
         QCOMPARE(loaded.passwordKey, inKeyring ? item : QString());
+        // Shown, the dialog says where passwords go.
+        next->show();
+        QCOMPARE(next->mailOptionsPage->passwordPlace->text(),
+                 keyring == KeyringState::Gone ? u"パスワードの保存先：設定ファイル"_s
+                                               : u"パスワードの保存先：キーリング"_s);
     }
 
     void checkWithoutItsPasswordSaysSoInTheAccountLine_data() {
