@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -174,19 +173,37 @@ bool removeDurably(const QString& path) {
     return ok;
 }
 
+namespace {
+
+// The file a save's temporary file was for ("KovaShell.ini" for
+// "KovaShell.ini.kova-save.Ab12Cd"); empty for any other name. Plain string
+// checks: a pattern would bring the regular-expression engine into start-up.
+QString fileSavedBy(const QString& name) {
+    constexpr qsizetype kRandomChars = 6; // mkstemp's XXXXXX
+    const qsizetype infixAt = name.size() - kRandomChars - kTemporaryInfix.size();
+    if (infixAt <= 0 ||
+        QStringView(name).sliced(infixAt, kTemporaryInfix.size()) != kTemporaryInfix)
+        return {};
+    for (const QChar c : QStringView(name).last(kRandomChars)) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z')))
+            return {};
+    }
+    return name.left(infixAt);
+}
+
+} // namespace
+
 int removeLeftoverTemporaryFiles(const QString& folder,
                                  const std::function<bool(const QString&)>& isOurs) {
     const FolderLock lock(folder, false);
     if (!lock.locked())
         return 0;
-    static const QRegularExpression temporary(QStringLiteral("^(.+)") +
-                                              QRegularExpression::escape(kTemporaryInfix) +
-                                              QStringLiteral("[A-Za-z0-9]{6}$"));
     int removed = 0;
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
     for (const QFileInfo& entry : entries) {
-        const QRegularExpressionMatch match = temporary.match(entry.fileName());
-        if (!match.hasMatch() || entry.isSymLink() || !isOurs(match.captured(1)))
+        const QString savedFile = fileSavedBy(entry.fileName());
+        if (savedFile.isEmpty() || entry.isSymLink() || !isOurs(savedFile))
             continue;
         QFile file(entry.filePath());
         if (file.remove())

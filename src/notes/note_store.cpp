@@ -217,8 +217,10 @@ bool WriteNote(int number, const QStringList& fields, const QString& text, QStri
 
 int finishNoteSaves() {
     const QDir folder(dataFolder());
-    const QStringList nextFiles =
-        folder.entryList({QStringLiteral("KovaShell*") + kNextSuffix}, QDir::Files | QDir::Hidden);
+    // Filtered by hand: a name filter is a pattern, and would bring the
+    // regular-expression engine into start-up.
+    QStringList nextFiles = folder.entryList(QDir::Files | QDir::Hidden);
+    nextFiles.removeIf([](const QString& name) { return !name.endsWith(kNextSuffix); });
     int finished = 0;
     for (int n = kFirstNoteNumber; n <= kLastNoteNumber; ++n) {
         const QString hsnNext = noteFieldsFileName(n) + kNextSuffix;
