@@ -85,8 +85,6 @@ Form5a::Form5a(NoteBoard* board)
     Label2->setTextFormat(Qt::PlainText);
     Label2->setAutoFillBackground(true);
     Label2->setAttribute(Qt::WA_TransparentForMouseEvents);
-    setWindowColor(Label2, QGuiApplication::palette().color(QPalette::Highlight),
-                   colorFromBgr(0xFFFFFF));
     Label2->move(0, 0);
     Label2->hide();
 
@@ -190,6 +188,13 @@ void Form5a::TimeCal() {
 }
 
 void Form5a::startCountdown() {
+    // The countdown's colours when it is first shown: most notes have none,
+    // and a palette each would slow the start.
+    if (!countdownColoured_) {
+        countdownColoured_ = true;
+        setWindowColor(Label2, QGuiApplication::palette().color(QPalette::Highlight),
+                       colorFromBgr(0xFFFFFF));
+    }
     TimeCal();
     Timer1.start();
     Label2->show();

@@ -96,6 +96,7 @@ private:
     // Where the window was put for the saved place; a different position
     // means the user moved it.
     QPoint placedAt_;
+    bool countdownColoured_ = false; // the countdown's colours set once
     NoteStacking stacking_ = NoteStacking::Normal;
     bool dragging_ = false;
     QPoint dragOffset_;
