@@ -208,9 +208,9 @@ start_x() {
 # start_session_bus: a private session bus for what runs on the display,
 # once. Without one, D-Bus autolaunches a bus (dbus-launch) that outlives the
 # caller. It starts the installed services as a desktop's bus does, except a
-# keyring: an installed gnome-keyring would otherwise be started by the first
-# password saved, and its "new keyring" prompt would cover the desktop. A test
-# that wants a keyring starts its own.
+# keyring (GNOME Keyring, KWallet): one would otherwise be started by the
+# first password saved, and its "new keyring" prompt would cover the desktop.
+# A test that wants a keyring starts its own.
 start_session_bus() {
   [[ -n ${E2E_BUS_PID:-} ]] && return 0
   local file=$E2E_DIR/bus.address services=$E2E_DIR/dbus-services service
@@ -218,7 +218,7 @@ start_session_bus() {
   mkdir -p "$services"
   for service in /usr/share/dbus-1/services/*.service; do
     [[ -e $service ]] || continue
-    grep -qE '^Name=(org\.freedesktop\.secrets|org\.gnome\.keyring)' "$service" ||
+    grep -qE '^Name=(org\.freedesktop\.secrets|org\.gnome\.keyring|org\.kde\.kwalletd)' "$service" ||
       ln -s "$service" "$services/"
   done
   cat >"$E2E_DIR/bus.conf" <<EOF

@@ -57,13 +57,11 @@ bool Keyring::present() {
     for (const QString& name : kKeyringNames)
         if (daemon->isServiceRegistered(name).value())
             return true;
+    // A Secret Service the bus would start counts; a KWallet only when it
+    // runs: outside Plasma the keyring library asks the Secret Service, and
+    // an installed but idle kwalletd would not be asked.
     const QDBusReply<QStringList> startable = daemon->activatableServiceNames();
-    if (!startable.isValid())
-        return false;
-    for (const QString& name : kKeyringNames)
-        if (startable.value().contains(name))
-            return true;
-    return false;
+    return startable.isValid() && startable.value().contains(kKeyringNames[0]);
 }
 
 KeyringBackend* Keyring::backend() {
